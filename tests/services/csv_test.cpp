@@ -1,0 +1,113 @@
+#include "services/csv.h"
+
+#include <gtest/gtest.h>
+
+using namespace vorla;
+
+namespace {
+
+QString text(const char *utf8) { return QString::fromUtf8(utf8); }
+
+CSV::Table table(std::initializer_list<QStringList> rows) { return CSV::Table(rows); }
+
+} // namespace
+
+TEST(CSV, ParsesRowsAndFields)
+{
+    const struct {
+        const char *name;
+        QString input;
+        CSV::Table expected;
+    } cases[] = {
+        {"LF", text("a,b\nc"), table({{"a", "b"}, {"c"}})},
+        {"CR", text("a,b\rc"), table({{"a", "b"}, {"c"}})},
+        {"CR LF ends one row", text("a,b\r\nc"), table({{"a", "b"}, {"c"}})},
+        {"trailing LF", text("a,b\nc\n"), table({{"a", "b"}, {"c"}})},
+        {"trailing CR", text("a,b\rc\r"), table({{"a", "b"}, {"c"}})},
+        {"trailing CR LF", text("a,b\r\nc\r\n"), table({{"a", "b"}, {"c"}})},
+        {"LF CR is two line ends", text("a\n\rb"), table({{"a"}, {"b"}})},
+        {"blank lines dropped", text("a\n\n\nb"), table({{"a"}, {"b"}})},
+        {"lone comma", text(","), table({{"", ""}})},
+        {"comma at line end", text("a,\n"), table({{"a", ""}})},
+        {"empty text", QString(), table({})},
+        {"lone LF", text("\n"), table({})},
+        {"spaces kept", text(" a , b "), table({{" a ", " b "}})},
+        {"rows of different lengths", text("a,b,c\nd\ne,f"), table({{"a", "b", "c"}, {"d"}, {"e", "f"}})},
+        {"quoted comma and doubled quote", text("\"x, \"\"y\"\"\",z"), table({{"x, \"y\"", "z"}})},
+        {"quote inside a field", text("ab\"c,d\"e"), table({{"abc,de"}})},
+        {"quoted line break", text("\"line 1\nline 2\",x"), table({{"line 1\nline 2", "x"}})},
+        {"quoted CR LF kept", text("\"a\r\nb\""), table({{"a\r\nb"}})},
+        {"empty quoted field", text("\"\",a"), table({{"", "a"}})},
+        {"lone empty quoted field is blank", text("\"\""), table({})},
+        {"unterminated quote keeps text", text("a,\"b\nc"), table({{"a", "b\nc"}})},
+        {"leading byte-order mark", text("\xEF\xBB\xBF" "a,b"), table({{"a", "b"}})},
+        {"byte-order mark inside a field", text("a\xEF\xBB\xBF" "b"),
+         table({{text("a\xEF\xBB\xBF" "b")}})},
+        {"second byte-order mark stays", text("\xEF\xBB\xBF\xEF\xBB\xBF" "a"),
+         table({{text("\xEF\xBB\xBF" "a")}})},
+        {"non-BMP characters", text("\xF0\x9F\x8E\xB5,\xC3\xA9"),
+         table({{text("\xF0\x9F\x8E\xB5"), text("\xC3\xA9")}})},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CSV::parse(c.input), c.expected);
+    }
+}
+
+TEST(CSV, EncodesFields)
+{
+    const struct {
+        QString field;
+        QString expected;
+    } cases[] = {
+        {text("plain"), text("plain")},
+        {QString(), QString()},
+        {text("a\"b"), text("\"a\"\"b\"")},
+        {text("a,b"), text("\"a,b\"")},
+        {text("a\nb"), text("\"a\nb\"")},
+        {text("a\rb"), text("\"a\rb\"")},
+        {text("a\r\nb"), text("\"a\r\nb\"")},
+        {text("=SUM(A1:A3)"), text("'=SUM(A1:A3)")},
+        {text("=SUM(A1,A2)"), text("\"'=SUM(A1,A2)\"")},
+        {text("-12.5"), text("-12.5")},
+        {text("+3"), text("+3")},
+        {text("-1e3"), text("-1e3")},
+        {text("-inf"), text("-inf")},
+        {text("+nan"), text("+nan")},
+        {text("-0x1p3"), text("-0x1p3")},
+        {text("-"), text("'-")},
+        {text("=1+1"), text("'=1+1")},
+        {text("@home"), text("'@home")},
+        {text("+1 555"), text("'+1 555")},
+        {text("- 5"), text("'- 5")},
+        {text("\t5"), text("'\t5")},
+        {text("\r5"), text("\"'\r5\"")},
+        {text("5-"), text("5-")},
+        {text("'quoted"), text("'quoted")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.field.toStdString());
+        EXPECT_EQ(CSV::encode({{c.field}}), c.expected + QStringLiteral("\r\n"));
+    }
+}
+
+TEST(CSV, EncodesRowsWithCrLf)
+{
+    EXPECT_EQ(CSV::encode({{"Artist", "Title"}, {"x", "y"}}), text("Artist,Title\r\nx,y\r\n"));
+    EXPECT_EQ(CSV::encode({{"", "", ""}}), text(",,\r\n"));
+    EXPECT_EQ(CSV::encode({}), text("\r\n"));
+}
+
+TEST(CSV, ParseUndoesEncodeExceptTheFormulaGuard)
+{
+    const CSV::Table rows = {
+        {"Artist", "Title", "Notes"},
+        {"Sigur R\u00f3s", "( )", "line 1\nline 2, \"quoted\""},
+        {"", "", ""},
+        {" padded ", "a\r\nb", "-12.5"},
+    };
+    EXPECT_EQ(CSV::parse(CSV::encode(rows)), rows);
+
+    const CSV::Table guarded = CSV::parse(CSV::encode({{"=cmd", "@x", "-", "+3"}}));
+    EXPECT_EQ(guarded, table({{"'=cmd", "'@x", "'-", "+3"}}));
+}
