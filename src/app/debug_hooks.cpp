@@ -1,0 +1,153 @@
+#include "app/debug_hooks.h"
+
+#include "models/error.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QObject>
+#include <QProcessEnvironment>
+#include <QTextStream>
+#include <QThread>
+
+#include <cstdio>
+#include <exception>
+#include <thread>
+
+namespace vorla {
+
+namespace DebugHooks {
+
+namespace {
+
+enum class Runs { onMainThread, asTask };
+
+struct CommandEntry
+{
+    const char *variable;
+    Runs runs;
+    Command command; // null while the command is not built
+};
+
+// Tested in this order; the first variable present wins.
+constexpr CommandEntry kCommands[] = {
+    {"VORLA_MAKE_ICON", Runs::onMainThread, nullptr},
+    {"VORLA_LOOKUP", Runs::asTask, nullptr},
+    {"VORLA_SCAN_IMAGE", Runs::asTask, nullptr},
+    {"VORLA_ANALYZE_PHOTO", Runs::asTask, nullptr},
+    {"VORLA_READ_TEXT", Runs::asTask, nullptr},
+    {"VORLA_CSV_ROUNDTRIP", Runs::onMainThread, nullptr},
+};
+
+const CommandEntry *entryFor(const QHash<QString, QString> &environment)
+{
+    for (const CommandEntry &entry : kCommands) {
+        if (environment.contains(QLatin1String(entry.variable)))
+            return &entry;
+    }
+    return nullptr;
+}
+
+// Runs one command with its output on standard output, which is flushed before the status
+// is handed back: the process may end right after.
+int runPrinting(const CommandEntry &entry, const QString &value)
+{
+    QTextStream out(stdout);
+    int status = 1;
+    if (!entry.command) {
+        out << entry.variable << " is not available in this build.\n";
+    } else {
+        try {
+            status = entry.command(value, out);
+        } catch (const Error &error) {
+            out << "Error: " << error.message() << '\n';
+            status = 0;
+        } catch (const std::exception &error) {
+            out << "Error: " << QString::fromUtf8(error.what()) << '\n';
+            status = 1;
+        }
+    }
+    out.flush();
+    std::fflush(stdout);
+    return status;
+}
+
+// Ends the event loop that the process entry runs, from any thread.
+void finish(int status)
+{
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [status] { QCoreApplication::exit(status); },
+        Qt::QueuedConnection);
+}
+
+// The worker thread of a task-based command. It lives as a child of the application object,
+// so it is joined before the application goes away.
+class CommandTask : public QObject
+{
+public:
+    CommandTask(const CommandEntry &entry, const QString &value, QObject *parent)
+        : QObject(parent)
+        , m_thread([&entry, value] { finish(runPrinting(entry, value)); })
+    {
+    }
+    ~CommandTask() override { m_thread.join(); }
+
+private:
+    std::thread m_thread;
+};
+
+void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
+
+} // namespace
+
+const QHash<QString, QString> &env()
+{
+    static const QHash<QString, QString> environment = [] {
+        QHash<QString, QString> captured;
+        const QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
+        for (const QString &key : system.keys())
+            captured.insert(key, system.value(key));
+        return captured;
+    }();
+    return environment;
+}
+
+QString requestedCommand(const QHash<QString, QString> &environment)
+{
+    const CommandEntry *entry = entryFor(environment);
+    return entry ? QString::fromLatin1(entry->variable) : QString();
+}
+
+bool isCommandRequested()
+{
+    return entryFor(env()) != nullptr;
+}
+
+std::unique_ptr<QCoreApplication> makeCommandApplication(int &argc, char **argv)
+{
+    // Commands run over SSH on machines without a display; image work still needs a GUI
+    // application object, and nothing may reach standard error.
+    qInstallMessageHandler(discardMessage);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+bool runCommandLineHookIfRequested()
+{
+    Q_ASSERT(QCoreApplication::instance());
+    Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
+
+    const CommandEntry *entry = entryFor(env());
+    if (!entry)
+        return false;
+    const QString value = env().value(QLatin1String(entry->variable));
+    if (entry->runs == Runs::onMainThread)
+        finish(runPrinting(*entry, value));
+    else
+        new CommandTask(*entry, value, QCoreApplication::instance());
+    return true;
+}
+
+} // namespace DebugHooks
+
+} // namespace vorla
