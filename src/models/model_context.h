@@ -1,0 +1,79 @@
+// The GUI-thread view of the library store: holds every record, inserts and removes them,
+// and saves edits automatically (a short coalescing timer, and once more when the
+// application quits). Every save is one transaction: all of it or nothing.
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+#include <QByteArray>
+#include <QUuid>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace vorla {
+
+class Record;
+class Store;
+
+class ModelContext : public QObject
+{
+    Q_OBJECT
+
+public:
+    // A context on a private in-memory store (tests, diagnostics).
+    explicit ModelContext(QObject *parent = nullptr);
+    // Opens or creates the store file at `path`; throws StoreError when it cannot.
+    explicit ModelContext(const QString &path, QObject *parent = nullptr);
+    // Saves pending changes; a failure here cannot be reported and is dropped.
+    ~ModelContext() override;
+
+    // Every record, in insertion (load) order.
+    const QList<Record *> &records() const { return m_order; }
+    Record *record(const QUuid &id) const;
+
+    // Takes ownership; the record is written by the next save. Returns the record.
+    Record *insert(std::unique_ptr<Record> record);
+    QList<Record *> insert(std::vector<std::unique_ptr<Record>> records);
+    // Removes and destroys the records; unknown ids are ignored.
+    void remove(const QUuid &id);
+    void remove(const QList<QUuid> &ids);
+
+    // Writes every pending insert, edit and removal in one transaction; throws StoreError
+    // and keeps the changes pending when that fails.
+    void save();
+    bool hasChanges() const;
+
+    // Delay between an edit and its automatic save.
+    static constexpr int kAutosaveDelayMs = 1000;
+
+signals:
+    void recordsInserted(const QList<QUuid> &ids);
+    void recordsRemoved(const QList<QUuid> &ids);
+    void recordsChanged(const QList<QUuid> &ids);
+    // An automatic save failed; the changes stay pending for the next attempt.
+    void autosaveFailed(const QString &message);
+
+private:
+    friend class Record;
+
+    void recordChanged(Record *record);
+    std::optional<QByteArray> loadImage(const Record &record, bool cover) const;
+    void autosave();
+    void scheduleSave();
+
+    std::unique_ptr<Store> m_store;
+    std::vector<std::unique_ptr<Record>> m_owned;
+    QList<Record *> m_order;
+    QHash<QUuid, Record *> m_byID;
+    QSet<QUuid> m_inserted;
+    QSet<QUuid> m_dirty;
+    QSet<QUuid> m_removed;
+    QTimer m_autosaveTimer;
+};
+
+} // namespace vorla

@@ -1,0 +1,226 @@
+#include "models/record.h"
+
+#include "models/model_context.h"
+#include "models/record_draft.h"
+#include "services/image_util.h"
+#include "services/text_util.h"
+
+#include <QHash>
+#include <QMap>
+
+#include <algorithm>
+
+namespace vorla {
+
+namespace {
+
+constexpr int kCoverMaxPixel = 1200;
+constexpr int kThumbnailMaxPixel = 400;
+constexpr double kCoverQuality = 0.85;
+
+// Lower case, trimmed, without a leading "the ".
+QString articleSortKey(const QString &text)
+{
+    QString key = TextUtil::trimmedSpacesAndTabs(text.toLower());
+    if (key.startsWith(QLatin1String("the ")))
+        key.remove(0, 4);
+    return key;
+}
+
+} // namespace
+
+Record::Record() : Record(QUuid::createUuid()) {}
+
+Record::Record(const QUuid &id) : m_id(id), m_dateAdded(QDateTime::currentDateTimeUtc()) {}
+
+Record::~Record() = default;
+
+void Record::changed()
+{
+    if (m_context)
+        m_context->recordChanged(this);
+}
+
+template <typename T>
+void Record::assign(T &member, const T &value)
+{
+    if (member == value)
+        return;
+    member = value;
+    changed();
+}
+
+void Record::setTitle(const QString &title) { assign(m_title, title); }
+void Record::setArtist(const QString &artist) { assign(m_artist, artist); }
+void Record::setYear(std::optional<int> year) { assign(m_year, year); }
+void Record::setLabel(const QString &label) { assign(m_label, label); }
+void Record::setCatalogNumber(const QString &catalogNumber) { assign(m_catalogNumber, catalogNumber); }
+void Record::setFormat(const QString &format) { assign(m_format, format); }
+void Record::setCountry(const QString &country) { assign(m_country, country); }
+void Record::setGenres(const QStringList &genres) { assign(m_genres, genres); }
+void Record::setStyles(const QStringList &styles) { assign(m_styles, styles); }
+void Record::setBarcode(const QString &barcode) { assign(m_barcode, barcode); }
+void Record::setTracklistData(const std::optional<QByteArray> &data) { assign(m_tracklistData, data); }
+void Record::setMediaConditionRaw(const QString &raw) { assign(m_mediaConditionRaw, raw); }
+void Record::setSleeveConditionRaw(const QString &raw) { assign(m_sleeveConditionRaw, raw); }
+void Record::setNotes(const QString &notes) { assign(m_notes, notes); }
+void Record::setLocation(const QString &location) { assign(m_location, location); }
+void Record::setPurchasePrice(std::optional<double> price) { assign(m_purchasePrice, price); }
+void Record::setPurchaseDate(const std::optional<QDateTime> &date) { assign(m_purchaseDate, date); }
+void Record::setRating(int rating) { assign(m_rating, rating); }
+void Record::setIsFavorite(bool favorite) { assign(m_isFavorite, favorite); }
+void Record::setDateAdded(const QDateTime &date) { assign(m_dateAdded, date); }
+void Record::setDiscogsReleaseID(std::optional<qint64> id) { assign(m_discogsReleaseID, id); }
+void Record::setMusicBrainzID(const std::optional<QString> &id) { assign(m_musicBrainzID, id); }
+void Record::setSourceURL(const std::optional<QString> &url) { assign(m_sourceURL, url); }
+
+std::optional<QByteArray> Record::imageData(ImageKind kind) const
+{
+    const ImageSlot &slot = kind == ImageKind::cover ? m_cover : m_thumbnail;
+    if (!slot.present)
+        return std::nullopt;
+    if (slot.loaded || !m_context)
+        return slot.bytes;
+    return m_context->loadImage(*this, kind == ImageKind::cover);
+}
+
+std::optional<QByteArray> Record::coverImageData() const { return imageData(ImageKind::cover); }
+std::optional<QByteArray> Record::thumbnailData() const { return imageData(ImageKind::thumbnail); }
+
+Grading Record::mediaCondition() const
+{
+    return gradingFromRawValue(m_mediaConditionRaw).value_or(Grading::notGraded);
+}
+
+void Record::setMediaCondition(Grading grading) { setMediaConditionRaw(rawValue(grading)); }
+
+Grading Record::sleeveCondition() const
+{
+    return gradingFromRawValue(m_sleeveConditionRaw).value_or(Grading::notGraded);
+}
+
+void Record::setSleeveCondition(Grading grading) { setSleeveConditionRaw(rawValue(grading)); }
+
+QList<Track> Record::tracks() const
+{
+    return m_tracklistData ? decodeTracklist(*m_tracklistData) : QList<Track>();
+}
+
+void Record::setTracks(const QList<Track> &tracks) { setTracklistData(encodeTracklist(tracks)); }
+
+std::optional<QString> Record::sourceName() const
+{
+    if (m_discogsReleaseID)
+        return QStringLiteral("Discogs");
+    if (m_musicBrainzID)
+        return QStringLiteral("MusicBrainz");
+    return std::nullopt;
+}
+
+QString Record::artistSortKey() const { return articleSortKey(m_artist); }
+QString Record::titleSortKey() const { return articleSortKey(m_title); }
+QString Record::labelSortKey() const { return m_label.toLower(); }
+
+void Record::setCover(const std::optional<QByteArray> &data)
+{
+    replaceCover(data ? ImageUtil::downscaledJPEG(*data, kCoverMaxPixel, kCoverQuality)
+                      : std::nullopt);
+}
+
+void Record::replaceCover(const std::optional<QByteArray> &cover)
+{
+    std::optional<QByteArray> thumbnail;
+    if (cover)
+        thumbnail = ImageUtil::downscaledJPEG(*cover, kThumbnailMaxPixel, kCoverQuality);
+    m_cover = ImageSlot{cover.has_value(), true, cover.value_or(QByteArray())};
+    m_thumbnail = ImageSlot{thumbnail.has_value(), true, thumbnail.value_or(QByteArray())};
+    ++m_coverRevision;
+    changed();
+}
+
+bool Record::matches(const QString &search) const
+{
+    if (search.isEmpty())
+        return false;
+    auto has = [&search](const QString &text) { return text.contains(search, Qt::CaseInsensitive); };
+    if (has(m_title) || has(m_artist) || has(m_label) || has(m_catalogNumber) || has(m_barcode)
+        || has(m_format) || has(m_country) || has(m_notes) || has(m_location))
+        return true;
+    if (std::any_of(m_genres.begin(), m_genres.end(), has)
+        || std::any_of(m_styles.begin(), m_styles.end(), has))
+        return true;
+    return has(m_year ? QString::number(*m_year) : QString());
+}
+
+void Record::applyReleaseMetadata(const RecordDraft &draft)
+{
+    auto fill = [](const QString &value, auto setter) {
+        if (!value.isEmpty())
+            setter(value);
+    };
+    fill(draft.title, [this](const QString &v) { setTitle(v); });
+    fill(draft.artist, [this](const QString &v) { setArtist(v); });
+    fill(draft.label, [this](const QString &v) { setLabel(v); });
+    fill(draft.catalogNumber, [this](const QString &v) { setCatalogNumber(v); });
+    fill(draft.format, [this](const QString &v) { setFormat(v); });
+    fill(draft.country, [this](const QString &v) { setCountry(v); });
+    if (draft.year)
+        setYear(draft.year);
+    if (!draft.genres.isEmpty())
+        setGenres(draft.genres);
+    if (!draft.styles.isEmpty())
+        setStyles(draft.styles);
+    if (m_barcode.isEmpty())
+        setBarcode(draft.barcode);
+    if (!draft.tracks.isEmpty())
+        setTracks(draft.tracks);
+    if (draft.discogsReleaseID)
+        setDiscogsReleaseID(draft.discogsReleaseID);
+    if (draft.musicBrainzID)
+        setMusicBrainzID(draft.musicBrainzID);
+    if (draft.sourceURL)
+        setSourceURL(draft.sourceURL);
+    // A download that is not an image must not throw away a good cover.
+    if (draft.coverImageData) {
+        if (auto cover = ImageUtil::downscaledJPEG(*draft.coverImageData, kCoverMaxPixel,
+                                                   kCoverQuality))
+            replaceCover(cover);
+    }
+}
+
+QList<std::pair<QString, int>> Record::genreCounts(const QList<Record *> &records)
+{
+    QHash<QString, int> counts;
+    for (const Record *record : records) {
+        for (const QString &genre : record->m_genres)
+            ++counts[genre];
+    }
+    QList<std::pair<QString, int>> result;
+    result.reserve(counts.size());
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        result.append({it.key(), it.value()});
+    std::sort(result.begin(), result.end(), [](const auto &a, const auto &b) {
+        if (a.second != b.second)
+            return a.second > b.second;
+        return a.first < b.first;
+    });
+    return result;
+}
+
+QList<std::pair<int, int>> Record::decadeCounts(const QList<Record *> &records)
+{
+    QMap<int, int> counts;
+    for (const Record *record : records) {
+        if (record->m_year)
+            ++counts[*record->m_year / 10 * 10];
+    }
+    QList<std::pair<int, int>> result;
+    result.reserve(counts.size());
+    for (auto it = counts.cend(); it != counts.cbegin();) {
+        --it;
+        result.append({it.key(), it.value()});
+    }
+    return result;
+}
+
+} // namespace vorla

@@ -1,0 +1,168 @@
+// One vinyl record of the collection: the release facts and the facts of the collector's copy.
+// Records live on the GUI thread. Once inserted, a ModelContext owns the record; setters then
+// tell it about every real change, so it can save and announce the edit.
+#pragma once
+
+#include "models/grading.h"
+#include "models/track.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <optional>
+#include <utility>
+
+namespace vorla {
+
+class ModelContext;
+struct RecordDraft;
+
+class Record
+{
+public:
+    // A new record: a new id, empty texts and lists, dateAdded now, not yet inserted.
+    Record();
+    ~Record();
+    Record(const Record &) = delete;
+    Record &operator=(const Record &) = delete;
+
+    // The 27 stored properties, in schema order.
+    const QUuid &id() const { return m_id; }
+    const QString &title() const { return m_title; }
+    void setTitle(const QString &title);
+    const QString &artist() const { return m_artist; }
+    void setArtist(const QString &artist);
+    std::optional<int> year() const { return m_year; }
+    void setYear(std::optional<int> year);
+    const QString &label() const { return m_label; }
+    void setLabel(const QString &label);
+    const QString &catalogNumber() const { return m_catalogNumber; }
+    void setCatalogNumber(const QString &catalogNumber);
+    const QString &format() const { return m_format; }
+    void setFormat(const QString &format);
+    const QString &country() const { return m_country; }
+    void setCountry(const QString &country);
+    const QStringList &genres() const { return m_genres; }
+    void setGenres(const QStringList &genres);
+    const QStringList &styles() const { return m_styles; }
+    void setStyles(const QStringList &styles);
+    const QString &barcode() const { return m_barcode; }
+    void setBarcode(const QString &barcode);
+    const std::optional<QByteArray> &tracklistData() const { return m_tracklistData; }
+    void setTracklistData(const std::optional<QByteArray> &data);
+    const QString &mediaConditionRaw() const { return m_mediaConditionRaw; }
+    void setMediaConditionRaw(const QString &raw);
+    const QString &sleeveConditionRaw() const { return m_sleeveConditionRaw; }
+    void setSleeveConditionRaw(const QString &raw);
+    const QString &notes() const { return m_notes; }
+    void setNotes(const QString &notes);
+    const QString &location() const { return m_location; }
+    void setLocation(const QString &location);
+    std::optional<double> purchasePrice() const { return m_purchasePrice; }
+    void setPurchasePrice(std::optional<double> price);
+    const std::optional<QDateTime> &purchaseDate() const { return m_purchaseDate; }
+    void setPurchaseDate(const std::optional<QDateTime> &date);
+    int rating() const { return m_rating; }
+    void setRating(int rating);
+    bool isFavorite() const { return m_isFavorite; }
+    void setIsFavorite(bool favorite);
+    const QDateTime &dateAdded() const { return m_dateAdded; }
+    void setDateAdded(const QDateTime &date);
+    // Image bytes are read from the store on demand; the has*() tests read nothing.
+    std::optional<QByteArray> coverImageData() const;
+    bool hasCoverImageData() const { return m_cover.present; }
+    std::optional<QByteArray> thumbnailData() const;
+    bool hasThumbnailData() const { return m_thumbnail.present; }
+    int coverRevision() const { return m_coverRevision; }
+    std::optional<qint64> discogsReleaseID() const { return m_discogsReleaseID; }
+    void setDiscogsReleaseID(std::optional<qint64> id);
+    const std::optional<QString> &musicBrainzID() const { return m_musicBrainzID; }
+    void setMusicBrainzID(const std::optional<QString> &id);
+    const std::optional<QString> &sourceURL() const { return m_sourceURL; }
+    void setSourceURL(const std::optional<QString> &url);
+
+    // Derived properties.
+    Grading mediaCondition() const;
+    void setMediaCondition(Grading grading);
+    Grading sleeveCondition() const;
+    void setSleeveCondition(Grading grading);
+    QList<Track> tracks() const;
+    void setTracks(const QList<Track> &tracks);
+    std::optional<QString> sourceName() const;
+    QString artistSortKey() const;
+    QString titleSortKey() const;
+    QString labelSortKey() const;
+    int yearSortKey() const { return m_year.value_or(0); }
+
+    // Replaces cover and thumbnail from image bytes (downscaled), or clears both with none
+    // or unreadable bytes. Always counts a cover change.
+    void setCover(const std::optional<QByteArray> &data);
+
+    // The collection search: case-insensitive containment in any searched text.
+    bool matches(const QString &search) const;
+    // Merges looked-up metadata: fills, never clears. Does not save.
+    void applyReleaseMetadata(const RecordDraft &draft);
+
+    // (genre, count) by count descending, then genre ascending.
+    static QList<std::pair<QString, int>> genreCounts(const QList<Record *> &records);
+    // (decade, count) by decade, newest first; records without a year are skipped.
+    static QList<std::pair<int, int>> decadeCounts(const QList<Record *> &records);
+
+    // The context that owns this record, or null before insertion.
+    ModelContext *context() const { return m_context; }
+
+private:
+    friend class ModelContext;
+
+    // Image bytes: absent, held in memory, or present in the store and read when asked for.
+    struct ImageSlot
+    {
+        bool present = false;
+        bool loaded = true;
+        QByteArray bytes;
+    };
+    enum class ImageKind { cover, thumbnail };
+
+    explicit Record(const QUuid &id);
+    std::optional<QByteArray> imageData(ImageKind kind) const;
+    // Stores an already downscaled cover and its thumbnail; counts a cover change.
+    void replaceCover(const std::optional<QByteArray> &cover);
+    void changed();
+    template <typename T>
+    void assign(T &member, const T &value);
+
+    ModelContext *m_context = nullptr;
+    QUuid m_id;
+    QString m_title;
+    QString m_artist;
+    std::optional<int> m_year;
+    QString m_label;
+    QString m_catalogNumber;
+    QString m_format;
+    QString m_country;
+    QStringList m_genres;
+    QStringList m_styles;
+    QString m_barcode;
+    std::optional<QByteArray> m_tracklistData;
+    QString m_mediaConditionRaw;
+    QString m_sleeveConditionRaw;
+    QString m_notes;
+    QString m_location;
+    std::optional<double> m_purchasePrice;
+    std::optional<QDateTime> m_purchaseDate;
+    int m_rating = 0;
+    bool m_isFavorite = false;
+    QDateTime m_dateAdded;
+    ImageSlot m_cover;
+    ImageSlot m_thumbnail;
+    int m_coverRevision = 0;
+    std::optional<qint64> m_discogsReleaseID;
+    std::optional<QString> m_musicBrainzID;
+    std::optional<QString> m_sourceURL;
+};
+
+} // namespace vorla

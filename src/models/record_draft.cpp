@@ -1,0 +1,129 @@
+#include "models/record_draft.h"
+
+#include "models/record.h"
+#include "services/release_candidate.h"
+#include "services/text_util.h"
+
+#include <limits>
+
+namespace vorla {
+
+namespace {
+
+// A decimal integer with an optional sign and nothing else.
+std::optional<qint64> decimalInteger(const QString &text)
+{
+    qsizetype i = 0;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    if (i == text.size())
+        return std::nullopt;
+    for (qsizetype j = i; j < text.size(); ++j) {
+        if (text[j] < u'0' || text[j] > u'9')
+            return std::nullopt;
+    }
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok, 10);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+bool isBlank(const QString &text)
+{
+    return TextUtil::trimmedSpacesAndTabs(text).isEmpty();
+}
+
+} // namespace
+
+RecordDraft::RecordDraft(const ReleaseCandidate &candidate)
+    : title(candidate.title)
+    , artist(candidate.artist)
+    , label(candidate.label)
+    , catalogNumber(candidate.catalogNumber)
+    , format(candidate.format)
+    , country(candidate.country)
+    , barcode(candidate.barcode)
+    , coverURL(candidate.coverURL)
+{
+    if (candidate.year && *candidate.year >= std::numeric_limits<int>::min()
+        && *candidate.year <= std::numeric_limits<int>::max())
+        year = int(*candidate.year);
+    if (candidate.webURL)
+        sourceURL = candidate.webURL->toString(QUrl::FullyEncoded);
+    if (candidate.source == MetadataSource::discogs)
+        discogsReleaseID = decimalInteger(candidate.sourceID);
+    else
+        musicBrainzID = candidate.sourceID;
+}
+
+RecordDraft::RecordDraft(const Record &record)
+    : title(record.title())
+    , artist(record.artist())
+    , year(record.year())
+    , label(record.label())
+    , catalogNumber(record.catalogNumber())
+    , format(record.format())
+    , country(record.country())
+    , genres(record.genres())
+    , styles(record.styles())
+    , barcode(record.barcode())
+    , tracks(record.tracks())
+    , mediaCondition(record.mediaCondition())
+    , sleeveCondition(record.sleeveCondition())
+    , notes(record.notes())
+    , location(record.location())
+    , purchasePrice(record.purchasePrice())
+    , purchaseDate(record.purchaseDate())
+    , rating(record.rating())
+    , isFavorite(record.isFavorite())
+    , dateAdded(record.dateAdded())
+    , coverImageData(record.coverImageData())
+    , discogsReleaseID(record.discogsReleaseID())
+    , musicBrainzID(record.musicBrainzID())
+    , sourceURL(record.sourceURL())
+{
+}
+
+bool RecordDraft::isValid() const
+{
+    return !isBlank(title) || !isBlank(artist);
+}
+
+void RecordDraft::apply(Record &record) const
+{
+    record.setTitle(TextUtil::trimmedSpacesAndTabs(title));
+    record.setArtist(TextUtil::trimmedSpacesAndTabs(artist));
+    record.setYear(year);
+    record.setLabel(label);
+    record.setCatalogNumber(catalogNumber);
+    record.setFormat(format);
+    record.setCountry(country);
+    record.setGenres(genres);
+    record.setStyles(styles);
+    record.setBarcode(barcode);
+    QList<Track> kept;
+    kept.reserve(tracks.size());
+    for (const Track &track : tracks) {
+        if (!track.title.isEmpty() || !track.position.isEmpty())
+            kept.append(track);
+    }
+    record.setTracks(kept);
+    record.setMediaCondition(mediaCondition);
+    record.setSleeveCondition(sleeveCondition);
+    record.setNotes(notes);
+    record.setLocation(location);
+    record.setPurchasePrice(purchasePrice);
+    record.setPurchaseDate(purchaseDate);
+    record.setRating(rating);
+    record.setIsFavorite(isFavorite);
+    if (dateAdded)
+        record.setDateAdded(*dateAdded);
+    record.setDiscogsReleaseID(discogsReleaseID);
+    record.setMusicBrainzID(musicBrainzID);
+    record.setSourceURL(sourceURL);
+    if (coverChanged)
+        record.setCover(coverImageData);
+    else if (!record.hasCoverImageData() && coverImageData)
+        record.setCover(coverImageData);
+}
+
+} // namespace vorla

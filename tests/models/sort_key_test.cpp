@@ -1,0 +1,61 @@
+#include "models/record.h"
+#include "models/sort_key.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+using namespace vorla;
+
+TEST(SortKey, RawValuesAndNames)
+{
+    EXPECT_EQ(sortKeyFromRawValue(u"dateAdded"), SortKey::dateAdded);
+    EXPECT_EQ(sortKeyFromRawValue(u"Artist"), std::nullopt);
+    EXPECT_EQ(displayName(SortKey::dateAdded), QStringLiteral("Date Added"));
+    for (SortKey key : allSortKeys)
+        EXPECT_EQ(sortKeyFromRawValue(rawValue(key)), key);
+}
+
+TEST(SortKey, KeyPathsMapBack)
+{
+    EXPECT_EQ(sortKeyFromKeyPath(RecordKeyPath::dateAdded), SortKey::dateAdded);
+    EXPECT_EQ(sortKeyFromKeyPath(RecordKeyPath::labelSortKey), SortKey::label);
+    EXPECT_EQ(sortKeyFromKeyPath(RecordKeyPath::artist), std::nullopt);
+    EXPECT_EQ(sortKeyFromKeyPath(RecordKeyPath::title), std::nullopt);
+}
+
+TEST(SortKey, ComparatorAndSortAgree)
+{
+    std::vector<std::unique_ptr<Record>> owned;
+    auto make = [&owned](const char *artist, std::optional<int> year, const char *label) {
+        owned.push_back(std::make_unique<Record>());
+        owned.back()->setArtist(QString::fromUtf8(artist));
+        owned.back()->setYear(year);
+        owned.back()->setLabel(QString::fromUtf8(label));
+        return owned.back().get();
+    };
+    Record *beatles = make("The Beatles", 1969, "Apple");
+    Record *abba = make("abba", std::nullopt, "polar");
+    Record *cure = make("  Cure", 1979, "Fiction");
+
+    QList<Record *> records{beatles, abba, cure};
+    sortRecords(records, SortKey::artist, true);
+    EXPECT_EQ(records, (QList<Record *>{abba, beatles, cure}));
+
+    records = {beatles, abba, cure};
+    sortRecords(records, SortKey::year, true);
+    EXPECT_EQ(records.front(), abba);
+    sortRecords(records, SortKey::year, false);
+    EXPECT_EQ(records.back(), abba);
+
+    for (SortKey key : allSortKeys) {
+        for (bool ascending : {true, false}) {
+            QList<Record *> sorted{beatles, abba, cure};
+            sortRecords(sorted, key, ascending);
+            const RecordComparator cmp = comparator(key, ascending);
+            EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end(), cmp));
+        }
+    }
+}
