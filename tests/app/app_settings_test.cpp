@@ -1,0 +1,70 @@
+#include "app/app_settings.h"
+
+#include <QSettings>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace vorla;
+
+namespace {
+
+class AppSettingsTest : public testing::Test
+{
+protected:
+    void SetUp() override { QSettings().clear(); }
+    void TearDown() override { QSettings().clear(); }
+    AppSettings &settings = AppSettings::shared();
+};
+
+} // namespace
+
+TEST_F(AppSettingsTest, DefaultsWhenUnset)
+{
+    EXPECT_EQ(settings.viewMode(), ViewMode::grid);
+    EXPECT_EQ(settings.sortKeyRaw(), QStringLiteral("artist"));
+    EXPECT_TRUE(settings.sortAscending());
+    EXPECT_DOUBLE_EQ(settings.tileSize(), 170.0);
+    EXPECT_TRUE(settings.useMusicBrainz());
+    EXPECT_FALSE(settings.currencyCode().isEmpty());
+}
+
+TEST_F(AppSettingsTest, EmitsOnlyOnRealChanges)
+{
+    QSignalSpy spy(&settings, &AppSettings::valueChanged);
+    settings.setViewMode(ViewMode::list);
+    settings.setViewMode(ViewMode::list);
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toString(), AppSettings::viewModeKey);
+
+    settings.setTileSize(200);
+    settings.setTileSize(200);
+    settings.setSortAscending(false);
+    settings.setSortAscending(false);
+    EXPECT_EQ(spy.count(), 3);
+    EXPECT_EQ(settings.viewMode(), ViewMode::list);
+    EXPECT_DOUBLE_EQ(settings.tileSize(), 200.0);
+    EXPECT_FALSE(settings.sortAscending());
+
+    // Storing the default explicitly is a change from "unset".
+    settings.setUseMusicBrainz(true);
+    EXPECT_EQ(spy.count(), 4);
+}
+
+TEST_F(AppSettingsTest, PersistsThroughQSettings)
+{
+    settings.setViewMode(ViewMode::list);
+    settings.setCurrencyCode(QStringLiteral("EUR"));
+    QSettings raw;
+    raw.sync();
+    EXPECT_EQ(raw.value(QStringLiteral("viewMode")).toString(), QStringLiteral("list"));
+    EXPECT_EQ(settings.currencyCode(), QStringLiteral("EUR"));
+}
+
+TEST_F(AppSettingsTest, UnknownStoredValuesFallBack)
+{
+    QSettings().setValue(QStringLiteral("viewMode"), QStringLiteral("mosaic"));
+    QSettings().setValue(QStringLiteral("tileSize"), QStringLiteral("big"));
+    EXPECT_EQ(settings.viewMode(), ViewMode::grid);
+    EXPECT_DOUBLE_EQ(settings.tileSize(), 170.0);
+}
