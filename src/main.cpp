@@ -1,5 +1,6 @@
 // Process start: a diagnostic command chosen by the environment, or the windowed application.
 #include "app/debug_hooks.h"
+#include "services/network_gateway.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -19,6 +20,8 @@ int main(int argc, char *argv[])
     std::unique_ptr<QCoreApplication> app = DebugHooks::isCommandRequested()
         ? DebugHooks::makeCommandApplication(argc, argv)
         : std::make_unique<QApplication>(argc, argv);
+    // Every request of both modes goes through it; it shuts down before the application.
+    NetworkGateway networkGateway;
 
     // The command ends the event loop with its exit status; no store, no window.
     if (DebugHooks::runCommandLineHookIfRequested())
