@@ -50,14 +50,14 @@ void AppSettings::setViewMode(ViewMode mode)
     setValue(viewModeKey, rawValue(mode));
 }
 
-QString AppSettings::sortKeyRaw() const
+SortKey AppSettings::sortKey() const
 {
-    return value(sortKeyKey, QStringLiteral("artist")).toString();
+    return sortKeyFromRawValue(value(sortKeyKey).toString()).value_or(SortKey::artist);
 }
 
-void AppSettings::setSortKeyRaw(const QString &raw)
+void AppSettings::setSortKey(SortKey key)
 {
-    setValue(sortKeyKey, raw);
+    setValue(sortKeyKey, rawValue(key));
 }
 
 bool AppSettings::sortAscending() const

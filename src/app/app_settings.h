@@ -2,6 +2,7 @@
 // so each view showing a setting follows it at once, whichever window changed it.
 #pragma once
 
+#include "models/sort_key.h"
 #include "views/view_mode.h"
 
 #include <QObject>
@@ -34,8 +35,8 @@ public:
 
     ViewMode viewMode() const; // grid when unset or unknown
     void setViewMode(ViewMode mode);
-    QString sortKeyRaw() const; // "artist" when unset
-    void setSortKeyRaw(const QString &raw);
+    SortKey sortKey() const; // artist when unset or unknown
+    void setSortKey(SortKey key);
     bool sortAscending() const; // true when unset
     void setSortAscending(bool ascending);
     double tileSize() const; // 170 when unset

@@ -3,6 +3,8 @@
 #include <QSettings>
 #include <QSignalSpy>
 
+#include "isolated_settings.h"
+
 #include <gtest/gtest.h>
 
 using namespace vorla;
@@ -12,8 +14,7 @@ namespace {
 class AppSettingsTest : public testing::Test
 {
 protected:
-    void SetUp() override { QSettings().clear(); }
-    void TearDown() override { QSettings().clear(); }
+    vorla::test::IsolatedSettings isolatedSettings;
     AppSettings &settings = AppSettings::shared();
 };
 
@@ -22,7 +23,7 @@ protected:
 TEST_F(AppSettingsTest, DefaultsWhenUnset)
 {
     EXPECT_EQ(settings.viewMode(), ViewMode::grid);
-    EXPECT_EQ(settings.sortKeyRaw(), QStringLiteral("artist"));
+    EXPECT_EQ(settings.sortKey(), SortKey::artist);
     EXPECT_TRUE(settings.sortAscending());
     EXPECT_DOUBLE_EQ(settings.tileSize(), 170.0);
     EXPECT_TRUE(settings.useMusicBrainz());
@@ -65,6 +66,10 @@ TEST_F(AppSettingsTest, UnknownStoredValuesFallBack)
 {
     QSettings().setValue(QStringLiteral("viewMode"), QStringLiteral("mosaic"));
     QSettings().setValue(QStringLiteral("tileSize"), QStringLiteral("big"));
+    QSettings().setValue(QStringLiteral("sortKey"), QStringLiteral("Year"));
+    EXPECT_EQ(settings.sortKey(), SortKey::artist);
+    settings.setSortKey(SortKey::dateAdded);
+    EXPECT_EQ(QSettings().value(QStringLiteral("sortKey")).toString(), QStringLiteral("dateAdded"));
     EXPECT_EQ(settings.viewMode(), ViewMode::grid);
     EXPECT_DOUBLE_EQ(settings.tileSize(), 170.0);
 }

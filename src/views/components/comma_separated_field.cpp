@@ -1,26 +1,8 @@
 #include "views/components/comma_separated_field.h"
 
+#include "services/text_util.h"
+
 namespace vorla {
-
-namespace {
-
-bool isSpaceOrTab(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
-QString trimSpacesAndTabs(QStringView text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && isSpaceOrTab(text[start]))
-        ++start;
-    while (end > start && isSpaceOrTab(text[end - 1]))
-        --end;
-    return text.sliced(start, end - start).toString();
-}
-
-} // namespace
 
 CommaSeparatedField::CommaSeparatedField(const QString &title, QWidget *parent)
     : QLineEdit(parent), m_title(title)
@@ -39,7 +21,7 @@ QStringList CommaSeparatedField::parse(const QString &text)
 {
     QStringList values;
     for (const QStringView piece : QStringView(text).split(u',', Qt::SkipEmptyParts)) {
-        QString value = trimSpacesAndTabs(piece);
+        QString value = TextUtil::trimmedSpacesAndTabs(piece);
         if (!value.isEmpty())
             values.append(std::move(value));
     }

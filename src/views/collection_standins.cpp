@@ -1,0 +1,216 @@
+#include "views/collection_standins.h"
+
+#include "models/model_context.h"
+#include "models/record.h"
+#include "views/components/cover_painter.h"
+#include "views/components/flow_chips.h"
+#include "views/components/record_cover.h"
+#include "views/components/symbol_icon.h"
+#include "views/main_window.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace vorla {
+
+namespace {
+
+QString countText(qsizetype count)
+{
+    return count == 1 ? QObject::tr("1 record") : QObject::tr("%1 records").arg(count);
+}
+
+QString displayTitle(const Record &record)
+{
+    return record.title().isEmpty() ? QObject::tr("Untitled") : record.title();
+}
+
+QString displayArtist(const Record &record)
+{
+    return record.artist().isEmpty() ? QObject::tr("Unknown Artist") : record.artist();
+}
+
+QIcon coverIcon(const Record &record, int side, const QPalette &palette)
+{
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    paintSquareImage(painter, QRectF(0, 0, side, side), recordCoverImage(record, false),
+                     coverSeed(record), 6, palette);
+    painter.end();
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+StandInCollectionList::StandInCollectionList(MainWindow *window, bool grid, QWidget *parent)
+    : QListWidget(parent), m_window(window), m_grid(grid)
+{
+    setFrameShape(QFrame::NoFrame);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setUniformItemSizes(true);
+    if (grid) {
+        setViewMode(QListView::IconMode);
+        setResizeMode(QListView::Adjust);
+        setMovement(QListView::Static);
+        setWordWrap(true);
+        setSpacing(12);
+    } else {
+        setAlternatingRowColors(true);
+        setIconSize(QSize(32, 32));
+    }
+    connect(window, &MainWindow::visibleRecordsChanged, this, &StandInCollectionList::reload);
+    connect(window, &MainWindow::tileSizeChanged, this, &StandInCollectionList::reload);
+    connect(window, &MainWindow::selectionChanged, this,
+            &StandInCollectionList::syncSelectionFromWindow);
+    connect(this, &QListWidget::itemSelectionChanged, this,
+            &StandInCollectionList::syncSelectionToWindow);
+    reload();
+}
+
+void StandInCollectionList::reload()
+{
+    m_syncing = true;
+    clear();
+    const int side = m_grid ? int(m_window->tileSize()) : 32;
+    if (m_grid) {
+        setIconSize(QSize(side, side));
+        setGridSize(QSize(side + 24, side + 52));
+    }
+    for (Record *record : m_window->visibleRecords()) {
+        const QString text = m_grid ? displayTitle(*record) + u'\n' + displayArtist(*record)
+                                    : displayArtist(*record) + QStringLiteral(" — ")
+                + displayTitle(*record);
+        auto *item = new QListWidgetItem(coverIcon(*record, side, palette()), text, this);
+        item->setData(Qt::UserRole, record->id());
+        if (m_grid)
+            item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    }
+    m_syncing = false;
+    syncSelectionFromWindow();
+}
+
+void StandInCollectionList::syncSelectionFromWindow()
+{
+    m_syncing = true;
+    const QSet<QUuid> &selected = m_window->selection();
+    for (int row = 0; row < count(); ++row)
+        item(row)->setSelected(selected.contains(item(row)->data(Qt::UserRole).toUuid()));
+    m_syncing = false;
+}
+
+void StandInCollectionList::syncSelectionToWindow()
+{
+    if (m_syncing)
+        return;
+    QSet<QUuid> ids;
+    for (QListWidgetItem *selected : selectedItems())
+        ids.insert(selected->data(Qt::UserRole).toUuid());
+    m_window->setSelection(ids);
+}
+
+StandInSidebar::StandInSidebar(MainWindow *window, QWidget *parent)
+    : QListWidget(parent), m_window(window)
+{
+    setFrameShape(QFrame::NoFrame);
+    setIconSize(QSize(16, 16));
+    connect(window, &MainWindow::recordsChanged, this, &StandInSidebar::reload);
+    reload();
+}
+
+void StandInSidebar::reload()
+{
+    clear();
+    auto *all = new QListWidgetItem(symbolIcon(QStringLiteral("music.note")),
+                                    sidebarTitle(SidebarItem::all()), this);
+    all->setToolTip(countText(m_window->context()->records().size()));
+    all->setSelected(true);
+}
+
+StandInStatusBar::StandInStatusBar(MainWindow *window, QWidget *parent) : QWidget(parent)
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(14, 6, 14, 6);
+    m_count = new QLabel(this);
+    m_count->setEnabled(false);
+    layout->addWidget(m_count);
+    layout->addStretch(1);
+    connect(window, &MainWindow::visibleRecordsChanged, this,
+            [this, window] { m_count->setText(countText(window->visibleRecords().size())); });
+    m_count->setText(countText(window->visibleRecords().size()));
+}
+
+QString StandInStatusBar::text() const
+{
+    return m_count->text();
+}
+
+StandInInspector::StandInInspector(MainWindow *window, QWidget *parent)
+    : QWidget(parent), m_window(window)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->setSpacing(10);
+    auto *cover = new RecordCover(this);
+    cover->setCornerRadius(10);
+    m_cover = cover;
+    layout->addWidget(m_cover);
+    m_title = new QLabel(this);
+    QFont titleFont = m_title->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.35);
+    titleFont.setBold(true);
+    m_title->setFont(titleFont);
+    m_title->setWordWrap(true);
+    m_title->setTextFormat(Qt::PlainText);
+    layout->addWidget(m_title);
+    m_subtitle = new QLabel(this);
+    m_subtitle->setWordWrap(true);
+    m_subtitle->setTextFormat(Qt::PlainText);
+    layout->addWidget(m_subtitle);
+    m_chips = new FlowChips(this);
+    layout->addWidget(m_chips);
+    layout->addStretch(1);
+    reload();
+}
+
+QString StandInInspector::headline() const
+{
+    return m_title->text();
+}
+
+void StandInInspector::reload()
+{
+    const QList<Record *> selected = m_window->selectedRecords();
+    auto *cover = static_cast<RecordCover *>(m_cover);
+    if (selected.size() == 1) {
+        const Record &record = *selected.first();
+        cover->setRecord(&record, true);
+        cover->show();
+        m_title->setText(displayTitle(record));
+        m_subtitle->setText(displayArtist(record));
+        QList<ChipItem> chips;
+        if (record.year())
+            chips.append({QString::number(*record.year()), QStringLiteral("calendar")});
+        if (!record.format().isEmpty())
+            chips.append({record.format(), QStringLiteral("opticaldisc")});
+        if (!record.country().isEmpty())
+            chips.append({record.country(), QStringLiteral("globe")});
+        m_chips->setItems(chips);
+        m_chips->show();
+        return;
+    }
+    cover->setRecord(nullptr, true);
+    cover->hide();
+    m_chips->hide();
+    if (selected.size() > 1) {
+        m_title->setText(tr("%1 Records Selected").arg(selected.size()));
+        m_subtitle->clear();
+    } else {
+        m_title->setText(tr("Collection"));
+        m_subtitle->setText(countText(m_window->context()->records().size()));
+    }
+}
+
+} // namespace vorla

@@ -1,0 +1,66 @@
+#include "views/components/record_cover.h"
+
+#include "models/model_context.h"
+#include "models/record.h"
+
+#include <QPaintEvent>
+
+namespace vorla {
+
+QImage recordCoverImage(const Record &record, bool full)
+{
+    std::optional<QByteArray> data = full ? record.coverImageData() : std::nullopt;
+    if (!data)
+        data = record.thumbnailData();
+    return data ? QImage::fromData(*data) : QImage();
+}
+
+QString coverSeed(const Record &record)
+{
+    return record.artist() + record.title();
+}
+
+RecordCover::RecordCover(QWidget *parent) : SquareCover(parent) {}
+
+void RecordCover::setRecord(const Record *record, bool full)
+{
+    if (m_context)
+        disconnect(m_context, nullptr, this, nullptr);
+    m_context = record ? record->context() : nullptr;
+    m_id = record ? record->id() : QUuid();
+    m_full = full;
+    if (m_context) {
+        auto refresh = [this](const QList<QUuid> &ids) {
+            if (ids.contains(m_id))
+                update();
+        };
+        connect(m_context, &ModelContext::recordsChanged, this, refresh);
+        connect(m_context, &ModelContext::recordsRemoved, this, refresh);
+    }
+    update();
+}
+
+const Record *RecordCover::record() const
+{
+    return m_context ? m_context->record(m_id) : nullptr;
+}
+
+QImage RecordCover::image() const
+{
+    const Record *shown = record();
+    return shown ? recordCoverImage(*shown, m_full) : QImage();
+}
+
+QString RecordCover::seed() const
+{
+    const Record *shown = record();
+    return shown ? coverSeed(*shown) : QString();
+}
+
+void RecordCover::paintEvent(QPaintEvent *event)
+{
+    if (record())
+        SquareCover::paintEvent(event);
+}
+
+} // namespace vorla
