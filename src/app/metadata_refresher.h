@@ -34,6 +34,10 @@ public:
     // the MusicBrainz setting are read once per run.
     using LookupFactory = std::function<Lookup()>;
 
+    // The lookup facade of the running application: built from the current token and
+    // MusicBrainz setting at the start of each run.
+    static LookupFactory facadeLookup();
+
     explicit MetadataRefresher(LookupFactory makeLookup, QObject *parent = nullptr);
     ~MetadataRefresher() override;
 

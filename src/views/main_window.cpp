@@ -408,8 +408,12 @@ void MainWindow::buildMenus()
 
     QMenu *help = menuBar()->addMenu(tr("&Help"));
     QAction *about = help->addAction(tr("About Vorla"), this, [this] {
-        QMessageBox::about(this, tr("About Vorla"),
-                           tr("<b>Vorla</b><p>Catalogues a collection of vinyl records.</p>"));
+        auto *box = new QMessageBox(QMessageBox::NoIcon, tr("About Vorla"),
+                                    tr("<b>Vorla</b><p>Catalogues a collection of vinyl "
+                                       "records.</p>"),
+                                    QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
     });
     about->setMenuRole(QAction::AboutRole);
 }

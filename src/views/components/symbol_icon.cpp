@@ -1,5 +1,7 @@
 #include "views/components/symbol_icon.h"
 
+#include "app/resources.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QHash>
@@ -8,11 +10,6 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QSvgRenderer>
-
-static void initVorlaResources()
-{
-    Q_INIT_RESOURCE(vorla);
-}
 
 namespace vorla {
 
@@ -25,8 +22,7 @@ QString symbolPath(const QString &systemName)
 
 QByteArray symbolSource(const QString &systemName)
 {
-    static const bool initialised = (initVorlaResources(), true);
-    Q_UNUSED(initialised);
+    initResources();
     static QHash<QString, QByteArray> sources;
     auto it = sources.find(systemName);
     if (it == sources.end()) {
