@@ -12,7 +12,8 @@ namespace vorla::test {
 class IsolatedSettings
 {
 public:
-    IsolatedSettings() : m_previous(QCoreApplication::applicationName())
+    IsolatedSettings()
+        : m_previous(QCoreApplication::applicationName())
     {
         QCoreApplication::setApplicationName(
             QStringLiteral("VorlaTests-") + QUuid::createUuid().toString(QUuid::WithoutBraces));

@@ -26,7 +26,7 @@ std::optional<AddMode> addModeFromRawValue(QStringView raw)
 
 QList<AddMode> allAddModes()
 {
-    return {AddMode::scan, AddMode::search, AddMode::manual};
+    return { AddMode::scan, AddMode::search, AddMode::manual };
 }
 
 } // namespace vorla

@@ -15,7 +15,9 @@ void assign(AppState *state, T &field, const T &value, Signal signal)
 
 } // namespace
 
-AppState::AppState(QObject *parent) : QObject(parent) {}
+AppState::AppState(QObject *parent)
+    : QObject(parent)
+{ }
 
 void AppState::setAddMode(std::optional<AddMode> mode)
 {

@@ -13,7 +13,8 @@ namespace DemoData {
 
 namespace {
 
-struct Album {
+struct Album
+{
     const char *artist;
     const char *title;
     int year;
@@ -27,22 +28,22 @@ struct Album {
 };
 
 const Album kAlbums[] = {
-    {"Marta Quill", "Harbor Lights", 1971, "Meridian Records", "MR-1042", {"Rock", "Folk"},
-     "074641234568", Grading::veryGoodPlus, 5, true},
-    {"The Low Tides", "Northern Static", 1983, "Coldwater", "CW 207", {"Electronic"}, "",
-     Grading::veryGood, 5, true},
-    {"Ada Brennan Quartet", "Blue Hour Sessions", 1959, "Lantern Jazz", "LJ-3310", {"Jazz"}, "",
-     Grading::nearMint, 4, false},
-    {"Kestrel", "Paper Satellites", 1977, "Orbit Sound", "OS 5501", {"Rock", "Electronic"},
-     "050993432104", Grading::mint, 4, false},
-    {"Dee Marlowe", "Southside Letters", 1994, "Crate Street", "CS-094", {"Hip Hop", "Soul"}, "",
-     Grading::veryGoodPlus, 5, false},
-    {"Juniper & The Lamps", "Glasshouse", 1968, "Fernleaf", "FL 1138", {"Rock", "Soul"}, "",
-     Grading::veryGood, 4, false},
-    {"Nils Aurora", "Midnight Transit", 2003, "Polar Grid", "PG-12", {"Electronic", "Jazz"},
-     "088119876501", Grading::nearMint, 5, true},
-    {"The Gilded Owls", "Late Summer Parade", 1965, "Brightwater", "BW 4402", {"Rock", "Folk"},
-     "", Grading::goodPlus, 3, false},
+    { "Marta Quill", "Harbor Lights", 1971, "Meridian Records", "MR-1042", { "Rock", "Folk" },
+        "074641234568", Grading::veryGoodPlus, 5, true },
+    { "The Low Tides", "Northern Static", 1983, "Coldwater", "CW 207", { "Electronic" }, "",
+        Grading::veryGood, 5, true },
+    { "Ada Brennan Quartet", "Blue Hour Sessions", 1959, "Lantern Jazz", "LJ-3310", { "Jazz" }, "",
+        Grading::nearMint, 4, false },
+    { "Kestrel", "Paper Satellites", 1977, "Orbit Sound", "OS 5501", { "Rock", "Electronic" },
+        "050993432104", Grading::mint, 4, false },
+    { "Dee Marlowe", "Southside Letters", 1994, "Crate Street", "CS-094", { "Hip Hop", "Soul" }, "",
+        Grading::veryGoodPlus, 5, false },
+    { "Juniper & The Lamps", "Glasshouse", 1968, "Fernleaf", "FL 1138", { "Rock", "Soul" }, "",
+        Grading::veryGood, 4, false },
+    { "Nils Aurora", "Midnight Transit", 2003, "Polar Grid", "PG-12", { "Electronic", "Jazz" },
+        "088119876501", Grading::nearMint, 5, true },
+    { "The Gilded Owls", "Late Summer Parade", 1965, "Brightwater", "BW 4402", { "Rock", "Folk" },
+        "", Grading::goodPlus, 3, false },
 };
 
 constexpr qint64 kDaySeconds = 86400;
@@ -74,12 +75,12 @@ void seedIfEmpty(ModelContext &context)
         record->setDateAdded(now.addSecs(-qint64(i) * 9 * kDaySeconds));
         if (i == 0) {
             record->setTracks({
-                Track{QUuid::createUuid(), QStringLiteral("A1"),
-                      QStringLiteral("Lanterns on the Quay"), QStringLiteral("2:43")},
-                Track{QUuid::createUuid(), QStringLiteral("A2"), QStringLiteral("Salt and Silver"),
-                      QStringLiteral("4:14")},
-                Track{QUuid::createUuid(), QStringLiteral("A3"), QStringLiteral("Tidewater"),
-                      QStringLiteral("2:02")},
+                Track { QUuid::createUuid(), QStringLiteral("A1"),
+                    QStringLiteral("Lanterns on the Quay"), QStringLiteral("2:43") },
+                Track { QUuid::createUuid(), QStringLiteral("A2"),
+                    QStringLiteral("Salt and Silver"), QStringLiteral("4:14") },
+                Track { QUuid::createUuid(), QStringLiteral("A3"), QStringLiteral("Tidewater"),
+                    QStringLiteral("2:02") },
             });
             record->setLocation(QStringLiteral("Shelf A, row 2"));
             record->setNotes(QStringLiteral(

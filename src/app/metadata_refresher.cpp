@@ -20,9 +20,9 @@ Record *storedRecord(const QUuid &id, ModelContext *context)
 } // namespace
 
 MetadataRefresher::MetadataRefresher(LookupFactory makeLookup, QObject *parent)
-    : QObject(parent), m_makeLookup(std::move(makeLookup))
-{
-}
+    : QObject(parent)
+    , m_makeLookup(std::move(makeLookup))
+{ }
 
 MetadataRefresher::~MetadataRefresher()
 {
@@ -51,7 +51,7 @@ void MetadataRefresher::start(const QList<Record *> &records)
     QList<Queued> taken;
     for (Record *record : records) {
         if (record && !queued.contains(record->id()))
-            taken.append({record->id(), record->context()});
+            taken.append({ record->id(), record->context() });
     }
     if (taken.isEmpty())
         return;
@@ -90,10 +90,8 @@ void MetadataRefresher::step(const QUuid &run)
         runTask(
             this, m_stop.get_token(),
             [lookup = m_lookup, discogsID = record->discogsReleaseID(),
-             musicBrainzID = record->musicBrainzID(),
-             barcode = record->barcode()](std::stop_token stop) {
-                return lookup(discogsID, musicBrainzID, barcode, stop);
-            },
+                musicBrainzID = record->musicBrainzID(), barcode = record->barcode()](
+                std::stop_token stop) { return lookup(discogsID, musicBrainzID, barcode, stop); },
             [this, run, item](TaskResult<std::optional<RecordDraft>> result) {
                 std::optional<RecordDraft> draft;
                 // A failed lookup counts exactly like one that found nothing.
@@ -107,8 +105,8 @@ void MetadataRefresher::step(const QUuid &run)
         finish();
 }
 
-void MetadataRefresher::lookedUp(const QUuid &run, const Queued &item,
-                                 std::optional<RecordDraft> draft)
+void MetadataRefresher::lookedUp(
+    const QUuid &run, const Queued &item, std::optional<RecordDraft> draft)
 {
     if (m_runID != run)
         return;

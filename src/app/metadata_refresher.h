@@ -28,8 +28,7 @@ public:
     // Looks one stored record up by its Discogs id, else MusicBrainz id, else barcode; runs
     // on a worker thread and may throw. None when there is nothing to find.
     using Lookup = std::function<std::optional<RecordDraft>(std::optional<qint64> discogsID,
-                                                            std::optional<QString> musicBrainzID,
-                                                            QString barcode, std::stop_token)>;
+        std::optional<QString> musicBrainzID, QString barcode, std::stop_token)>;
     // Builds the lookup of one run, on the GUI thread when the run starts, so the token and
     // the MusicBrainz setting are read once per run.
     using LookupFactory = std::function<Lookup()>;
@@ -65,7 +64,8 @@ signals:
     void failuresChanged();
 
 private:
-    struct Queued {
+    struct Queued
+    {
         QUuid id;
         QPointer<ModelContext> context;
     };

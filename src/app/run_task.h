@@ -19,8 +19,7 @@
 namespace vorla {
 
 // A finished task: either its value or the exception it threw.
-template <typename T>
-class TaskResult
+template <typename T> class TaskResult
 {
 public:
     static TaskResult success(T value)
@@ -51,8 +50,7 @@ private:
     std::exception_ptr m_error;
 };
 
-template <>
-class TaskResult<void>
+template <> class TaskResult<void>
 {
 public:
     static TaskResult success() { return {}; }
@@ -80,7 +78,7 @@ private:
 // the time the result arrives.
 template <typename Work, typename Done>
 void runTask(QObject *context, std::stop_token stop, Work work, Done done,
-             QThreadPool *pool = QThreadPool::globalInstance())
+    QThreadPool *pool = QThreadPool::globalInstance())
 {
     using T = std::invoke_result_t<Work &, std::stop_token>;
     // Only dereferenced on the GUI thread; the worker merely carries it.
@@ -104,7 +102,7 @@ void runTask(QObject *context, std::stop_token stop, Work work, Done done,
         QMetaObject::invokeMethod(
             app,
             [guard = std::move(guard), stop = std::move(stop), done = std::move(done),
-             result = std::move(result)]() mutable {
+                result = std::move(result)]() mutable {
                 if (!*guard || stop.stop_requested())
                     return;
                 done(std::move(result));

@@ -44,8 +44,8 @@ QList<QWidget *> windowsInOrder()
         const qsizetype index = order.indexOf(widget->windowHandle());
         return index < 0 ? order.size() : index;
     };
-    std::stable_sort(widgets.begin(), widgets.end(),
-                     [&](QWidget *a, QWidget *b) { return rank(a) < rank(b); });
+    std::stable_sort(
+        widgets.begin(), widgets.end(), [&](QWidget *a, QWidget *b) { return rank(a) < rank(b); });
     return widgets;
 }
 

@@ -1,4 +1,4 @@
 // Keeps the UI library non-empty while its layers are still small.
 namespace vorla {
-void uiAnchor() {}
+void uiAnchor() { }
 } // namespace vorla

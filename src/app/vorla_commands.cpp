@@ -7,23 +7,24 @@
 
 namespace vorla {
 
-VorlaCommands::VorlaCommands(AppState *appState, QObject *parent) : QObject(parent)
+VorlaCommands::VorlaCommands(AppState *appState, QObject *parent)
+    : QObject(parent)
 {
     scanBarcode = makeAction(tr("Scan Barcode…"), QKeySequence(Qt::CTRL | Qt::Key_B));
     connect(scanBarcode, &QAction::triggered, appState,
-            [appState] { appState->setAddMode(AddMode::scan); });
+        [appState] { appState->setAddMode(AddMode::scan); });
     searchOnline = makeAction(tr("Search Online…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     connect(searchOnline, &QAction::triggered, appState,
-            [appState] { appState->setAddMode(AddMode::search); });
+        [appState] { appState->setAddMode(AddMode::search); });
     addManually = makeAction(tr("Add Record Manually…"), QKeySequence(Qt::CTRL | Qt::Key_N));
     connect(addManually, &QAction::triggered, appState,
-            [appState] { appState->setAddMode(AddMode::manual); });
-    importList = makeAction(tr("Import List of Records…"),
-                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+        [appState] { appState->setAddMode(AddMode::manual); });
+    importList
+        = makeAction(tr("Import List of Records…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
     connect(importList, &QAction::triggered, appState,
-            [appState] { appState->setShowBatchImport(true); });
-    importPhotos = makeAction(tr("Import Photos of Records…"),
-                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+        [appState] { appState->setShowBatchImport(true); });
+    importPhotos = makeAction(
+        tr("Import Photos of Records…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     // The sheet reads the photo flag when it opens, so it is set first.
     connect(importPhotos, &QAction::triggered, appState, [appState] {
         appState->setBatchImportPicksPhotos(true);
@@ -31,14 +32,14 @@ VorlaCommands::VorlaCommands(AppState *appState, QObject *parent) : QObject(pare
     });
 
     importCSV = makeAction(tr("Import CSV…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
-    connect(importCSV, &QAction::triggered, appState,
-            [appState] { appState->setShowImporter(true); });
+    connect(
+        importCSV, &QAction::triggered, appState, [appState] { appState->setShowImporter(true); });
     exportCSV = makeAction(tr("Export CSV…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
-    connect(exportCSV, &QAction::triggered, appState,
-            [appState] { appState->setShowExporter(true); });
+    connect(
+        exportCSV, &QAction::triggered, appState, [appState] { appState->setShowExporter(true); });
     fetchMissing = makeAction(tr("Fetch Missing Metadata && Artwork"), QKeySequence());
     connect(fetchMissing, &QAction::triggered, appState,
-            [appState] { appState->setFetchMissingRequested(true); });
+        [appState] { appState->setFetchMissingRequested(true); });
 }
 
 QAction *VorlaCommands::makeAction(const QString &text, const QKeySequence &shortcut)

@@ -38,7 +38,7 @@ QIcon coverIcon(const Record &record, int side, const QPalette &palette)
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     paintSquareImage(painter, QRectF(0, 0, side, side), recordCoverImage(record, false),
-                     coverSeed(record), 6, palette);
+        coverSeed(record), 6, palette);
     painter.end();
     return QIcon(pixmap);
 }
@@ -46,7 +46,9 @@ QIcon coverIcon(const Record &record, int side, const QPalette &palette)
 } // namespace
 
 StandInCollectionList::StandInCollectionList(MainWindow *window, bool grid, QWidget *parent)
-    : QListWidget(parent), m_window(window), m_grid(grid)
+    : QListWidget(parent)
+    , m_window(window)
+    , m_grid(grid)
 {
     setFrameShape(QFrame::NoFrame);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -64,9 +66,9 @@ StandInCollectionList::StandInCollectionList(MainWindow *window, bool grid, QWid
     connect(window, &MainWindow::visibleRecordsChanged, this, &StandInCollectionList::reload);
     connect(window, &MainWindow::tileSizeChanged, this, &StandInCollectionList::reload);
     connect(window, &MainWindow::selectionChanged, this,
-            &StandInCollectionList::syncSelectionFromWindow);
+        &StandInCollectionList::syncSelectionFromWindow);
     connect(this, &QListWidget::itemSelectionChanged, this,
-            &StandInCollectionList::syncSelectionToWindow);
+        &StandInCollectionList::syncSelectionToWindow);
     reload();
 }
 
@@ -80,9 +82,9 @@ void StandInCollectionList::reload()
         setGridSize(QSize(side + 24, side + 52));
     }
     for (Record *record : m_window->visibleRecords()) {
-        const QString text = m_grid ? displayTitle(*record) + u'\n' + displayArtist(*record)
-                                    : displayArtist(*record) + QStringLiteral(" — ")
-                + displayTitle(*record);
+        const QString text = m_grid
+            ? displayTitle(*record) + u'\n' + displayArtist(*record)
+            : displayArtist(*record) + QStringLiteral(" — ") + displayTitle(*record);
         auto *item = new QListWidgetItem(coverIcon(*record, side, palette()), text, this);
         item->setData(Qt::UserRole, record->id());
         if (m_grid)
@@ -112,7 +114,8 @@ void StandInCollectionList::syncSelectionToWindow()
 }
 
 StandInSidebar::StandInSidebar(MainWindow *window, QWidget *parent)
-    : QListWidget(parent), m_window(window)
+    : QListWidget(parent)
+    , m_window(window)
 {
     setFrameShape(QFrame::NoFrame);
     setIconSize(QSize(16, 16));
@@ -123,13 +126,14 @@ StandInSidebar::StandInSidebar(MainWindow *window, QWidget *parent)
 void StandInSidebar::reload()
 {
     clear();
-    auto *all = new QListWidgetItem(symbolIcon(QStringLiteral("music.note")),
-                                    sidebarTitle(SidebarItem::all()), this);
+    auto *all = new QListWidgetItem(
+        symbolIcon(QStringLiteral("music.note")), sidebarTitle(SidebarItem::all()), this);
     all->setToolTip(countText(m_window->context()->records().size()));
     all->setSelected(true);
 }
 
-StandInStatusBar::StandInStatusBar(MainWindow *window, QWidget *parent) : QWidget(parent)
+StandInStatusBar::StandInStatusBar(MainWindow *window, QWidget *parent)
+    : QWidget(parent)
 {
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(14, 6, 14, 6);
@@ -138,7 +142,7 @@ StandInStatusBar::StandInStatusBar(MainWindow *window, QWidget *parent) : QWidge
     layout->addWidget(m_count);
     layout->addStretch(1);
     connect(window, &MainWindow::visibleRecordsChanged, this,
-            [this, window] { m_count->setText(countText(window->visibleRecords().size())); });
+        [this, window] { m_count->setText(countText(window->visibleRecords().size())); });
     m_count->setText(countText(window->visibleRecords().size()));
 }
 
@@ -148,7 +152,8 @@ QString StandInStatusBar::text() const
 }
 
 StandInInspector::StandInInspector(MainWindow *window, QWidget *parent)
-    : QWidget(parent), m_window(window)
+    : QWidget(parent)
+    , m_window(window)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 20);
@@ -192,11 +197,11 @@ void StandInInspector::reload()
         m_subtitle->setText(displayArtist(record));
         QList<ChipItem> chips;
         if (record.year())
-            chips.append({QString::number(*record.year()), QStringLiteral("calendar")});
+            chips.append({ QString::number(*record.year()), QStringLiteral("calendar") });
         if (!record.format().isEmpty())
-            chips.append({record.format(), QStringLiteral("opticaldisc")});
+            chips.append({ record.format(), QStringLiteral("opticaldisc") });
         if (!record.country().isEmpty())
-            chips.append({record.country(), QStringLiteral("globe")});
+            chips.append({ record.country(), QStringLiteral("globe") });
         m_chips->setItems(chips);
         m_chips->show();
         return;

@@ -59,9 +59,12 @@ void invokeOnFocus(const char *slot)
 
 } // namespace
 
-MainWindow::MainWindow(ModelContext *context, AppState *appState, MetadataRefresher *refresher,
-                       QWidget *parent)
-    : QMainWindow(parent), m_context(context), m_appState(appState), m_refresher(refresher)
+MainWindow::MainWindow(
+    ModelContext *context, AppState *appState, MetadataRefresher *refresher, QWidget *parent)
+    : QMainWindow(parent)
+    , m_context(context)
+    , m_appState(appState)
+    , m_refresher(refresher)
 {
     setObjectName(QStringLiteral("main"));
     resize(1200, 780);
@@ -73,8 +76,7 @@ MainWindow::MainWindow(ModelContext *context, AppState *appState, MetadataRefres
     buildCentralArea();
     installStandIns();
 
-    connect(&AppSettings::shared(), &AppSettings::valueChanged, this,
-            &MainWindow::settingChanged);
+    connect(&AppSettings::shared(), &AppSettings::valueChanged, this, &MainWindow::settingChanged);
     connect(m_context, &ModelContext::recordsInserted, this, &MainWindow::recordsChanged);
     connect(m_context, &ModelContext::recordsRemoved, this, &MainWindow::recordsChanged);
     connect(m_context, &ModelContext::recordsChanged, this, &MainWindow::recordsChanged);
@@ -87,7 +89,7 @@ MainWindow::MainWindow(ModelContext *context, AppState *appState, MetadataRefres
     connect(this, &MainWindow::selectionChanged, this, &MainWindow::updateInspector);
     connect(this, &MainWindow::recordsChanged, this, &MainWindow::updateInspector);
     connect(m_appState, &AppState::fetchMissingRequestedChanged, this,
-            &MainWindow::fetchMissingRequested);
+        &MainWindow::fetchMissingRequested);
 
     updateTitle();
     updateViewControls();
@@ -195,9 +197,8 @@ void MainWindow::settingChanged(const QString &key)
 QList<Record *> MainWindow::records() const
 {
     QList<Record *> all = m_context->records();
-    std::stable_sort(all.begin(), all.end(), [](const Record *a, const Record *b) {
-        return a->dateAdded() > b->dateAdded();
-    });
+    std::stable_sort(all.begin(), all.end(),
+        [](const Record *a, const Record *b) { return a->dateAdded() > b->dateAdded(); });
     return all;
 }
 
@@ -334,10 +335,9 @@ void MainWindow::buildMenus()
     quit->setMenuRole(QAction::QuitRole);
 
     // Sheets and panels that are not part of this build stay out of the menus.
-    for (QAction *action : {m_commands->scanBarcode, m_commands->searchOnline,
-                            m_commands->addManually, m_commands->importList,
-                            m_commands->importPhotos, m_commands->importCSV,
-                            m_commands->exportCSV, m_commands->fetchMissing})
+    for (QAction *action : { m_commands->scanBarcode, m_commands->searchOnline,
+             m_commands->addManually, m_commands->importList, m_commands->importPhotos,
+             m_commands->importCSV, m_commands->exportCSV, m_commands->fetchMissing })
         action->setVisible(false);
     // Leaves no doubled or dangling dividers among the hidden items.
     file->setSeparatorsCollapsible(true);
@@ -346,8 +346,8 @@ void MainWindow::buildMenus()
     edit->addAction(tr("Cut"), QKeySequence::Cut, this, [] { invokeOnFocus("cut"); });
     edit->addAction(tr("Copy"), QKeySequence::Copy, this, [] { invokeOnFocus("copy"); });
     edit->addAction(tr("Paste"), QKeySequence::Paste, this, [] { invokeOnFocus("paste"); });
-    edit->addAction(tr("Select All"), QKeySequence::SelectAll, this,
-                    [] { invokeOnFocus("selectAll"); });
+    edit->addAction(
+        tr("Select All"), QKeySequence::SelectAll, this, [] { invokeOnFocus("selectAll"); });
     edit->addSeparator();
     edit->addAction(tr("Find"), QKeySequence::Find, this, [this] {
         m_searchField->setFocus(Qt::ShortcutFocusReason);
@@ -355,14 +355,13 @@ void MainWindow::buildMenus()
     });
 
     m_viewGroup = new QActionGroup(this);
-    m_gridAction = new QAction(symbolIcon(QStringLiteral("square.grid.2x2")), tr("Grid"),
-                               m_viewGroup);
+    m_gridAction
+        = new QAction(symbolIcon(QStringLiteral("square.grid.2x2")), tr("Grid"), m_viewGroup);
     m_gridAction->setCheckable(true);
     m_gridAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
     m_gridAction->setToolTip(tr("Switch between cover grid and list"));
     connect(m_gridAction, &QAction::triggered, this, [this] { setViewMode(ViewMode::grid); });
-    m_listAction = new QAction(symbolIcon(QStringLiteral("list.bullet")), tr("List"),
-                               m_viewGroup);
+    m_listAction = new QAction(symbolIcon(QStringLiteral("list.bullet")), tr("List"), m_viewGroup);
     m_listAction->setCheckable(true);
     m_listAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
     m_listAction->setToolTip(tr("Switch between cover grid and list"));
@@ -374,26 +373,26 @@ void MainWindow::buildMenus()
         action->setCheckable(true);
         action->setData(rawValue(key));
         connect(action, &QAction::triggered, this,
-                [this, key] { AppSettings::shared().setSortKey(key); });
+            [this, key] { AppSettings::shared().setSortKey(key); });
     }
     m_sortOrderGroup = new QActionGroup(this);
-    for (const bool ascending : {true, false}) {
-        QAction *action = new QAction(ascending ? tr("Ascending") : tr("Descending"),
-                                      m_sortOrderGroup);
+    for (const bool ascending : { true, false }) {
+        QAction *action
+            = new QAction(ascending ? tr("Ascending") : tr("Descending"), m_sortOrderGroup);
         action->setCheckable(true);
         action->setData(ascending);
         connect(action, &QAction::triggered, this,
-                [ascending] { AppSettings::shared().setSortAscending(ascending); });
+            [ascending] { AppSettings::shared().setSortAscending(ascending); });
     }
 
-    m_inspectorAction = new QAction(symbolIcon(QStringLiteral("sidebar.trailing")),
-                                    tr("Inspector"), this);
+    m_inspectorAction
+        = new QAction(symbolIcon(QStringLiteral("sidebar.trailing")), tr("Inspector"), this);
     m_inspectorAction->setCheckable(true);
     m_inspectorAction->setChecked(true);
     m_inspectorAction->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I));
     m_inspectorAction->setToolTip(tr("Show or hide record details"));
     connect(m_inspectorAction, &QAction::triggered, this,
-            [this](bool checked) { setShowInspector(checked); });
+        [this](bool checked) { setShowInspector(checked); });
 
     QMenu *view = menuBar()->addMenu(tr("&View"));
     view->addAction(m_gridAction);
@@ -409,9 +408,9 @@ void MainWindow::buildMenus()
     QMenu *help = menuBar()->addMenu(tr("&Help"));
     QAction *about = help->addAction(tr("About Vorla"), this, [this] {
         auto *box = new QMessageBox(QMessageBox::NoIcon, tr("About Vorla"),
-                                    tr("<b>Vorla</b><p>Catalogues a collection of vinyl "
-                                       "records.</p>"),
-                                    QMessageBox::Ok, this);
+            tr("<b>Vorla</b><p>Catalogues a collection of vinyl "
+               "records.</p>"),
+            QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     });
@@ -437,32 +436,32 @@ void MainWindow::buildToolbar()
     m_addButton->setToolTip(tr("Scan a barcode (click) or choose another way to add a record"));
     m_addButton->setPopupMode(QToolButton::MenuButtonPopup);
     auto *addMenu = new QMenu(m_addButton);
-    const struct {
+    const struct
+    {
         AddMode mode;
         const char *text;
         const char *symbol;
     } modes[] = {
-        {AddMode::scan, QT_TR_NOOP("Scan Barcode"), "barcode.viewfinder"},
-        {AddMode::search, QT_TR_NOOP("Search"), "magnifyingglass"},
-        {AddMode::manual, QT_TR_NOOP("Enter Manually"), "square.and.pencil"},
+        { AddMode::scan, QT_TR_NOOP("Scan Barcode"), "barcode.viewfinder" },
+        { AddMode::search, QT_TR_NOOP("Search"), "magnifyingglass" },
+        { AddMode::manual, QT_TR_NOOP("Enter Manually"), "square.and.pencil" },
     };
     for (const auto &m : modes) {
         const AddMode mode = m.mode;
         addMenu->addAction(symbolIcon(QString::fromLatin1(m.symbol)), tr(m.text), this,
-                           [this, mode] { m_appState->setAddMode(mode); });
+            [this, mode] { m_appState->setAddMode(mode); });
     }
     addMenu->addSeparator();
     addMenu->addAction(symbolIcon(QStringLiteral("list.bullet.rectangle")),
-                       tr("Import List of Records…"), this,
-                       [this] { m_appState->setShowBatchImport(true); });
-    addMenu->addAction(symbolIcon(QStringLiteral("photo.stack")), tr("Import Photos of Records…"),
-                       this, [this] {
-                           m_appState->setBatchImportPicksPhotos(true);
-                           m_appState->setShowBatchImport(true);
-                       });
+        tr("Import List of Records…"), this, [this] { m_appState->setShowBatchImport(true); });
+    addMenu->addAction(
+        symbolIcon(QStringLiteral("photo.stack")), tr("Import Photos of Records…"), this, [this] {
+            m_appState->setBatchImportPicksPhotos(true);
+            m_appState->setShowBatchImport(true);
+        });
     m_addButton->setMenu(addMenu);
     connect(m_addButton, &QToolButton::clicked, this,
-            [this] { m_appState->setAddMode(AddMode::scan); });
+        [this] { m_appState->setAddMode(AddMode::scan); });
     QAction *addItem = bar->addWidget(m_addButton);
     addItem->setVisible(false);
 
@@ -471,7 +470,7 @@ void MainWindow::buildToolbar()
     auto *pickerLayout = new QHBoxLayout(viewPicker);
     pickerLayout->setContentsMargins(0, 0, 0, 0);
     pickerLayout->setSpacing(0);
-    for (QAction *action : {m_gridAction, m_listAction}) {
+    for (QAction *action : { m_gridAction, m_listAction }) {
         QToolButton *button = toolButton(action, viewPicker);
         button->setAccessibleName(action->text());
         pickerLayout->addWidget(button);
@@ -503,8 +502,8 @@ void MainWindow::buildToolbar()
     m_searchField = new QLineEdit(bar);
     m_searchField->setPlaceholderText(tr("Artist, title, label, cat#…"));
     m_searchField->setClearButtonEnabled(true);
-    m_searchField->addAction(symbolIcon(QStringLiteral("magnifyingglass")),
-                             QLineEdit::LeadingPosition);
+    m_searchField->addAction(
+        symbolIcon(QStringLiteral("magnifyingglass")), QLineEdit::LeadingPosition);
     m_searchField->setFixedWidth(260);
     m_searchField->setAccessibleName(tr("Search"));
     connect(m_searchField, &QLineEdit::textChanged, this, &MainWindow::setSearchText);
@@ -561,7 +560,8 @@ void MainWindow::installStandIns()
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setStretchFactor(2, 0);
-    m_splitter->setSizes({kSidebarIdeal, 1200 - kSidebarIdeal - kInspectorIdeal, kInspectorIdeal});
+    m_splitter->setSizes(
+        { kSidebarIdeal, 1200 - kSidebarIdeal - kInspectorIdeal, kInspectorIdeal });
 }
 
 void MainWindow::replaceView(QWidget *&slot, QWidget *view)
@@ -632,7 +632,7 @@ void MainWindow::applyDebugAction(const std::optional<QString> &action)
         return;
     if (*action == u"select") {
         const QList<Record *> all = records();
-        setSelection(all.isEmpty() ? QSet<QUuid>() : QSet<QUuid>{all.first()->id()});
+        setSelection(all.isEmpty() ? QSet<QUuid>() : QSet<QUuid> { all.first()->id() });
     } else if (*action == u"list") {
         setViewMode(ViewMode::list);
     }

@@ -39,7 +39,7 @@ class MainWindow : public QMainWindow
 
 public:
     MainWindow(ModelContext *context, AppState *appState, MetadataRefresher *refresher,
-               QWidget *parent = nullptr);
+        QWidget *parent = nullptr);
     ~MainWindow() override;
 
     ModelContext *context() const { return m_context; }

@@ -7,7 +7,8 @@
 
 namespace vorla {
 
-SearchEmptyView::SearchEmptyView(QWidget *parent) : QWidget(parent)
+SearchEmptyView::SearchEmptyView(QWidget *parent)
+    : QWidget(parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->addStretch(1);

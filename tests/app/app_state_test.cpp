@@ -8,7 +8,7 @@ using namespace vorla;
 
 TEST(AddMode, RawValuesRoundTrip)
 {
-    EXPECT_EQ(allAddModes(), (QList<AddMode>{AddMode::scan, AddMode::search, AddMode::manual}));
+    EXPECT_EQ(allAddModes(), (QList<AddMode> { AddMode::scan, AddMode::search, AddMode::manual }));
     for (AddMode mode : allAddModes())
         EXPECT_EQ(addModeFromRawValue(rawValue(mode)), mode);
     EXPECT_EQ(rawValue(AddMode::manual), QStringLiteral("manual"));

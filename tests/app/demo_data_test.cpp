@@ -15,9 +15,8 @@ TEST(DemoData, SeedsEightSampleRecordsIntoAnEmptyStore)
     DemoData::seedIfEmpty(context);
     QList<Record *> records = context.records();
     ASSERT_EQ(records.size(), 8);
-    std::stable_sort(records.begin(), records.end(), [](const Record *a, const Record *b) {
-        return a->dateAdded() > b->dateAdded();
-    });
+    std::stable_sort(records.begin(), records.end(),
+        [](const Record *a, const Record *b) { return a->dateAdded() > b->dateAdded(); });
     int favourites = 0;
     int barcodes = 0;
     int withTracks = 0;
@@ -33,7 +32,7 @@ TEST(DemoData, SeedsEightSampleRecordsIntoAnEmptyStore)
         EXPECT_EQ(record.format(), QStringLiteral("Vinyl, LP, Album"));
         EXPECT_EQ(record.mediaConditionRaw(), record.sleeveConditionRaw());
         EXPECT_FALSE(record.artist().isEmpty() || record.label().isEmpty()
-                     || record.catalogNumber().isEmpty());
+            || record.catalogNumber().isEmpty());
         ASSERT_TRUE(record.year().has_value());
         EXPECT_GE(*record.year(), 1000);
         EXPECT_FALSE(record.genres().isEmpty());

@@ -30,7 +30,7 @@ public:
         return [this] {
             ++runs;
             return [this](std::optional<qint64> discogsID, std::optional<QString>, QString barcode,
-                          std::stop_token stop) -> std::optional<RecordDraft> {
+                       std::stop_token stop) -> std::optional<RecordDraft> {
                 std::unique_lock lock(mutex);
                 asked.append(barcode);
                 ++waiting;
@@ -62,10 +62,12 @@ public:
     }
     bool waitUntilAsked(int count)
     {
-        return QTest::qWaitFor([&] {
-            std::lock_guard lock(mutex);
-            return asked.size() >= count && waiting > 0;
-        }, 5000);
+        return QTest::qWaitFor(
+            [&] {
+                std::lock_guard lock(mutex);
+                return asked.size() >= count && waiting > 0;
+            },
+            5000);
     }
 
     std::mutex mutex;
@@ -81,7 +83,7 @@ class MetadataRefresherTest : public testing::Test
 protected:
     // Records are looked up by barcode here, so the barcode names the fake's answer.
     Record *add(const QString &barcode, const QString &title = QStringLiteral("T"),
-                const QString &artist = QStringLiteral("A"))
+        const QString &artist = QStringLiteral("A"))
     {
         auto record = std::make_unique<Record>();
         record->setBarcode(barcode);
@@ -96,7 +98,7 @@ protected:
 
     ModelContext context;
     FakeFacade facade;
-    MetadataRefresher refresher{facade.factory()};
+    MetadataRefresher refresher { facade.factory() };
 };
 
 } // namespace
@@ -123,16 +125,19 @@ TEST(MetadataRefresherNeeds, SelectsRecordsThatLackDataAndCanBeLookedUp)
         record->setBarcode(barcode);
         return context.insert(std::move(record));
     };
-    const struct {
+    const struct
+    {
         const char *name;
         Record *record;
         bool expected;
     } cases[] = {
-        {"complete", make(true, true, 1, std::nullopt, "123"), false},
-        {"nothing to look up by", make(false, false, std::nullopt, std::nullopt, "no digits"), false},
-        {"no thumbnail, barcode digits", make(false, true, std::nullopt, std::nullopt, "0 12"), true},
-        {"no tracklist, discogs id", make(true, false, 42, std::nullopt, ""), true},
-        {"empty musicbrainz id counts", make(true, false, std::nullopt, QString(), ""), true},
+        { "complete", make(true, true, 1, std::nullopt, "123"), false },
+        { "nothing to look up by", make(false, false, std::nullopt, std::nullopt, "no digits"),
+            false },
+        { "no thumbnail, barcode digits", make(false, true, std::nullopt, std::nullopt, "0 12"),
+            true },
+        { "no tracklist, discogs id", make(true, false, 42, std::nullopt, ""), true },
+        { "empty musicbrainz id counts", make(true, false, std::nullopt, QString(), ""), true },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -156,15 +161,15 @@ TEST_F(MetadataRefresherTest, QueuesWhileRunningWithoutASecondWorker)
     Record *a = add("1");
     Record *b = add("2");
     Record *c = add("3");
-    refresher.start({a, b, c});
+    refresher.start({ a, b, c });
     EXPECT_TRUE(refresher.isRunning());
     EXPECT_EQ(refresher.total(), 3);
     EXPECT_EQ(refresher.failures(), 0);
     ASSERT_TRUE(facade.waitUntilAsked(1));
     // b and c are still queued; a is being looked up and may join again.
-    refresher.start({b, c});
+    refresher.start({ b, c });
     EXPECT_EQ(refresher.total(), 3);
-    refresher.start({add("4"), a});
+    refresher.start({ add("4"), a });
     EXPECT_EQ(refresher.total(), 5);
     EXPECT_EQ(facade.runs, 1);
 
@@ -175,7 +180,7 @@ TEST_F(MetadataRefresherTest, QueuesWhileRunningWithoutASecondWorker)
     for (int i = 0; i < 3; ++i)
         facade.release();
     ASSERT_TRUE(waitIdle());
-    EXPECT_EQ(facade.asked, (QStringList{"1", "2", "3", "4", "1"}));
+    EXPECT_EQ(facade.asked, (QStringList { "1", "2", "3", "4", "1" }));
 }
 
 TEST_F(MetadataRefresherTest, MergesDraftsAndCountsFailures)
@@ -185,7 +190,7 @@ TEST_F(MetadataRefresherTest, MergesDraftsAndCountsFailures)
     Record *missing = add("missing");
     Record *broken = add("broken");
     QSignalSpy failures(&refresher, &MetadataRefresher::failuresChanged);
-    refresher.start({found, missing, broken});
+    refresher.start({ found, missing, broken });
     ASSERT_TRUE(waitIdle());
     EXPECT_EQ(found->label(), QStringLiteral("Looked Up"));
     EXPECT_EQ(missing->label(), QString());
@@ -195,7 +200,7 @@ TEST_F(MetadataRefresherTest, MergesDraftsAndCountsFailures)
     EXPECT_EQ(refresher.currentTitle(), QString());
 
     // The count stays readable until the next run starts.
-    refresher.start({add("found")});
+    refresher.start({ add("found") });
     EXPECT_EQ(refresher.failures(), 0);
     ASSERT_TRUE(waitIdle());
 }
@@ -206,12 +211,12 @@ TEST_F(MetadataRefresherTest, SkipsRecordsDeletedWhileQueued)
     Record *first = add("1");
     Record *deleted = add("2");
     const QUuid deletedID = deleted->id();
-    refresher.start({first, deleted});
+    refresher.start({ first, deleted });
     ASSERT_TRUE(facade.waitUntilAsked(1));
     context.remove(deletedID);
     facade.release();
     ASSERT_TRUE(waitIdle());
-    EXPECT_EQ(facade.asked, QStringList{"1"});
+    EXPECT_EQ(facade.asked, QStringList { "1" });
     EXPECT_EQ(refresher.failures(), 0);
 }
 
@@ -219,7 +224,7 @@ TEST_F(MetadataRefresherTest, DropsTheDraftOfARecordDeletedDuringItsLookup)
 {
     facade.gated = true;
     Record *record = add("found");
-    refresher.start({record});
+    refresher.start({ record });
     ASSERT_TRUE(facade.waitUntilAsked(1));
     context.remove(record->id());
     facade.release();
@@ -230,7 +235,7 @@ TEST_F(MetadataRefresherTest, DropsTheDraftOfARecordDeletedDuringItsLookup)
 TEST_F(MetadataRefresherTest, ShowsTheArtistWhenTheTitleIsEmpty)
 {
     facade.gated = true;
-    refresher.start({add("1", QString(), QStringLiteral("Can"))});
+    refresher.start({ add("1", QString(), QStringLiteral("Can")) });
     ASSERT_TRUE(facade.waitUntilAsked(1));
     EXPECT_EQ(refresher.currentTitle(), QStringLiteral("Can"));
     facade.release();
@@ -242,7 +247,7 @@ TEST_F(MetadataRefresherTest, CancelStopsAtOnceAndIgnoresTheLateResult)
     facade.gated = true;
     Record *a = add("found");
     Record *b = add("found");
-    refresher.start({a, b});
+    refresher.start({ a, b });
     ASSERT_TRUE(facade.waitUntilAsked(1));
     refresher.cancel();
     EXPECT_FALSE(refresher.isRunning());
@@ -259,11 +264,11 @@ TEST_F(MetadataRefresherTest, ANewRunAfterCancelIsNotDisturbedByTheOldOne)
 {
     facade.gated = true;
     Record *old = add("found");
-    refresher.start({old});
+    refresher.start({ old });
     ASSERT_TRUE(facade.waitUntilAsked(1));
     refresher.cancel();
     Record *fresh = add("missing");
-    refresher.start({fresh});
+    refresher.start({ fresh });
     EXPECT_TRUE(refresher.isRunning());
     ASSERT_TRUE(facade.waitUntilAsked(2));
     facade.release();

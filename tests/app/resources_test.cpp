@@ -16,13 +16,12 @@ TEST(Resources, BundleTheSoundAndTheSymbols)
     EXPECT_TRUE(sound.read(4) == "RIFF");
     EXPECT_EQ(tinkSoundURL().scheme(), QStringLiteral("qrc"));
 
-    for (const char *name : {"plus", "star.fill", "barcode.viewfinder", "square.grid.2x2",
-                             "list.bullet", "arrow.up.arrow.down", "sidebar.trailing"}) {
+    for (const char *name : { "plus", "star.fill", "barcode.viewfinder", "square.grid.2x2",
+             "list.bullet", "arrow.up.arrow.down", "sidebar.trailing" }) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(hasSymbol(QString::fromLatin1(name)));
-        const QImage drawn = symbolIcon(QString::fromLatin1(name), Qt::black)
-                                 .pixmap(QSize(24, 24))
-                                 .toImage();
+        const QImage drawn
+            = symbolIcon(QString::fromLatin1(name), Qt::black).pixmap(QSize(24, 24)).toImage();
         int inked = 0;
         for (int y = 0; y < drawn.height(); ++y)
             for (int x = 0; x < drawn.width(); ++x)

@@ -15,22 +15,23 @@ using namespace vorla;
 
 TEST(Snapshot, DelayParsesDecimalsAndFallsBackToThreeSeconds)
 {
-    const struct {
+    const struct
+    {
         std::optional<QString> text;
         double seconds;
     } cases[] = {
-        {QStringLiteral("0.5"), 0.5},
-        {QStringLiteral("0"), 0.0},
-        {QStringLiteral("-2"), -2.0},
-        {QStringLiteral("1e1"), 10.0},
-        {std::nullopt, 3.0},
-        {QStringLiteral(""), 3.0},
-        {QStringLiteral("abc"), 3.0},
-        {QStringLiteral("0,5"), 3.0},
-        {QStringLiteral(" 1"), 3.0},
-        {QStringLiteral("inf"), 3.0},
-        {QStringLiteral("nan"), 3.0},
-        {QStringLiteral("1e999"), 3.0},
+        { QStringLiteral("0.5"), 0.5 },
+        { QStringLiteral("0"), 0.0 },
+        { QStringLiteral("-2"), -2.0 },
+        { QStringLiteral("1e1"), 10.0 },
+        { std::nullopt, 3.0 },
+        { QStringLiteral(""), 3.0 },
+        { QStringLiteral("abc"), 3.0 },
+        { QStringLiteral("0,5"), 3.0 },
+        { QStringLiteral(" 1"), 3.0 },
+        { QStringLiteral("inf"), 3.0 },
+        { QStringLiteral("nan"), 3.0 },
+        { QStringLiteral("1e999"), 3.0 },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text.value_or(QStringLiteral("<absent>")).toStdString());
@@ -40,24 +41,25 @@ TEST(Snapshot, DelayParsesDecimalsAndFallsBackToThreeSeconds)
 
 TEST(Snapshot, LaterWindowsGetNumberedFiles)
 {
-    const struct {
+    const struct
+    {
         const char *path;
         int index;
         const char *file;
     } cases[] = {
-        {"/tmp/a.png", 0, "/tmp/a.png"},
-        {"/tmp/a.png", 1, "/tmp/a-1.png"},
-        {"/tmp/a.png", 12, "/tmp/a-12.png"},
-        {"/tmp/shot", 1, "/tmp/shot-1.png"},
-        {"/tmp/shot", 0, "/tmp/shot"},
-        {"/tmp/x.png.d/shot.png", 2, "/tmp/x.png.d/shot-2.png"},
-        {"/tmp/v1.2/shot", 1, "/tmp/v1.2/shot-1.png"},
-        {"shot.PNG", 1, "shot-1.PNG"},
+        { "/tmp/a.png", 0, "/tmp/a.png" },
+        { "/tmp/a.png", 1, "/tmp/a-1.png" },
+        { "/tmp/a.png", 12, "/tmp/a-12.png" },
+        { "/tmp/shot", 1, "/tmp/shot-1.png" },
+        { "/tmp/shot", 0, "/tmp/shot" },
+        { "/tmp/x.png.d/shot.png", 2, "/tmp/x.png.d/shot-2.png" },
+        { "/tmp/v1.2/shot", 1, "/tmp/v1.2/shot-1.png" },
+        { "shot.PNG", 1, "shot-1.PNG" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(DebugHooks::snapshotPath(QString::fromUtf8(c.path), c.index),
-                  QString::fromUtf8(c.file));
+            QString::fromUtf8(c.file));
     }
 }
 
@@ -81,7 +83,7 @@ TEST(Snapshot, WritesEveryVisibleWindowWiderThan100Pixels)
     QTextStream out(&output);
     const QString path = dir.filePath(QStringLiteral("shot.png"));
     const QStringList files = DebugHooks::writeWindowSnapshots(path, out);
-    ASSERT_EQ(files, (QStringList{path, dir.filePath(QStringLiteral("shot-1.png"))}));
+    ASSERT_EQ(files, (QStringList { path, dir.filePath(QStringLiteral("shot-1.png")) }));
     EXPECT_EQ(output, QStringLiteral("Wrote %1\nWrote %2\n").arg(files[0], files[1]));
     EXPECT_EQ(QImage(files[0]).size(), QSize(300, 200));
     EXPECT_EQ(QImage(files[1]).size(), QSize(250, 120));
@@ -95,7 +97,7 @@ TEST(Snapshot, AnUnwritableFileIsSkippedWithoutOutput)
     window.show();
     QString output;
     QTextStream out(&output);
-    EXPECT_TRUE(DebugHooks::writeWindowSnapshots(QStringLiteral("/nonexistent/dir/a.png"), out)
-                    .isEmpty());
+    EXPECT_TRUE(
+        DebugHooks::writeWindowSnapshots(QStringLiteral("/nonexistent/dir/a.png"), out).isEmpty());
     EXPECT_TRUE(output.isEmpty());
 }

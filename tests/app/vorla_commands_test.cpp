@@ -27,21 +27,22 @@ TEST(VorlaCommands, FileMenuItemsInOrderWithShortcuts)
     QMenu file;
     commands.addTo(&file);
 
-    const struct {
+    const struct
+    {
         const char *text;
         const char *shortcut;
     } expected[] = {
-        {"Scan Barcode…", "Ctrl+B"},
-        {"Search Online…", "Ctrl+Shift+F"},
-        {"Add Record Manually…", "Ctrl+N"},
-        {"", ""},
-        {"Import List of Records…", "Ctrl+Shift+L"},
-        {"Import Photos of Records…", "Ctrl+Shift+P"},
-        {"", ""},
-        {"Import CSV…", "Ctrl+Shift+I"},
-        {"Export CSV…", "Ctrl+Shift+E"},
-        {"", ""},
-        {"Fetch Missing Metadata & Artwork", ""},
+        { "Scan Barcode…", "Ctrl+B" },
+        { "Search Online…", "Ctrl+Shift+F" },
+        { "Add Record Manually…", "Ctrl+N" },
+        { "", "" },
+        { "Import List of Records…", "Ctrl+Shift+L" },
+        { "Import Photos of Records…", "Ctrl+Shift+P" },
+        { "", "" },
+        { "Import CSV…", "Ctrl+Shift+I" },
+        { "Export CSV…", "Ctrl+Shift+E" },
+        { "", "" },
+        { "Fetch Missing Metadata & Artwork", "" },
     };
     const QList<QAction *> actions = file.actions();
     ASSERT_EQ(actions.size(), qsizetype(std::size(expected)));

@@ -54,13 +54,13 @@ protected:
     ModelContext context;
     AppState appState;
     QList<QString> looked;
-    MetadataRefresher refresher{[this] {
+    MetadataRefresher refresher { [this] {
         return [this](std::optional<qint64>, std::optional<QString>, QString barcode,
-                      std::stop_token) -> std::optional<RecordDraft> {
+                   std::stop_token) -> std::optional<RecordDraft> {
             Q_UNUSED(barcode);
             return std::nullopt;
         };
-    }};
+    } };
 
 private:
     std::unique_ptr<MainWindow> m_window;
@@ -90,7 +90,7 @@ TEST_F(MainWindowTest, HasTheWindowsPartsAndTitle)
     QStringList menus;
     for (QAction *menu : w.menuBar()->actions())
         menus.append(menu->text().remove(u'&'));
-    EXPECT_EQ(menus, (QStringList{"File", "Edit", "View", "Help"}));
+    EXPECT_EQ(menus, (QStringList { "File", "Edit", "View", "Help" }));
 
     w.setSidebar(SidebarItem::ofDecade(1970));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("1970s"));
@@ -99,9 +99,8 @@ TEST_F(MainWindowTest, HasTheWindowsPartsAndTitle)
 TEST_F(MainWindowTest, SheetsNotInThisBuildAreLeftOut)
 {
     MainWindow &w = window();
-    for (QAction *action : {w.commands()->scanBarcode, w.commands()->searchOnline,
-                            w.commands()->addManually, w.commands()->importList,
-                            w.commands()->importPhotos})
+    for (QAction *action : { w.commands()->scanBarcode, w.commands()->searchOnline,
+             w.commands()->addManually, w.commands()->importList, w.commands()->importPhotos })
         EXPECT_FALSE(action->isVisible()) << action->text().toStdString();
 }
 
@@ -117,16 +116,16 @@ TEST_F(MainWindowTest, CollectionAreaFollowsTheRules)
     settle();
     EXPECT_EQ(w.collectionPage(), MainWindow::CollectionPage::searchEmpty);
     EXPECT_EQ(w.searchEmptyView()->titleText(), QStringLiteral("No Results for “zzz”"));
-    EXPECT_EQ(static_cast<StandInStatusBar *>(w.statusBarView())->text(),
-              QStringLiteral("0 records"));
+    EXPECT_EQ(
+        static_cast<StandInStatusBar *>(w.statusBarView())->text(), QStringLiteral("0 records"));
 
     w.searchField()->setText(QStringLiteral("  harbor\t"));
     settle();
     EXPECT_EQ(w.searchText(), QStringLiteral("  harbor\t"));
     EXPECT_EQ(w.collectionPage(), MainWindow::CollectionPage::grid);
     EXPECT_EQ(w.visibleRecords().size(), 1);
-    EXPECT_EQ(static_cast<StandInStatusBar *>(w.statusBarView())->text(),
-              QStringLiteral("1 record"));
+    EXPECT_EQ(
+        static_cast<StandInStatusBar *>(w.statusBarView())->text(), QStringLiteral("1 record"));
 
     w.setViewMode(ViewMode::list);
     settle();
@@ -191,15 +190,15 @@ TEST_F(MainWindowTest, InspectorFollowsTheSelection)
     Record *b = add(QStringLiteral("Glasshouse"), QStringLiteral("Juniper"));
     MainWindow &w = window();
     w.show();
-    w.setSelection({a->id()});
+    w.setSelection({ a->id() });
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("Harbor Lights"));
-    w.setSelection({a->id(), b->id()});
+    w.setSelection({ a->id(), b->id() });
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("2 Records Selected"));
     w.setSelection({});
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("Collection"));
 
     // A selected record that is deleted simply drops out.
-    w.setSelection({a->id(), b->id()});
+    w.setSelection({ a->id(), b->id() });
     context.remove(b->id());
     settle();
     EXPECT_EQ(w.selectedRecords().size(), 1);
@@ -222,10 +221,10 @@ TEST_F(MainWindowTest, RecordActionsOnlyChangeStateOrQueueWork)
     MainWindow &w = window();
     RecordActions actions = w.recordActions();
     EXPECT_FALSE(static_cast<bool>(actions.edit));
-    actions.deleteRecords({a->id()});
-    EXPECT_EQ(w.pendingDelete(), QList<QUuid>{a->id()});
+    actions.deleteRecords({ a->id() });
+    EXPECT_EQ(w.pendingDelete(), QList<QUuid> { a->id() });
     EXPECT_EQ(context.records().size(), 1);
-    actions.refresh({a->id(), QUuid::createUuid()});
+    actions.refresh({ a->id(), QUuid::createUuid() });
     EXPECT_TRUE(refresher.isRunning());
     EXPECT_EQ(refresher.total(), 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !refresher.isRunning(); }, 5000));
@@ -240,12 +239,12 @@ TEST_F(MainWindowTest, StagedActionsSelectAndList)
     add(QStringLiteral("Old"), QStringLiteral("A"), 5);
     Record *newest = add(QStringLiteral("New"), QStringLiteral("B"), 0);
     w.applyDebugAction(QStringLiteral("select"));
-    EXPECT_EQ(w.selection(), QSet<QUuid>{newest->id()});
+    EXPECT_EQ(w.selection(), QSet<QUuid> { newest->id() });
 
     w.applyDebugAction(QStringLiteral("List"));
     EXPECT_EQ(w.viewMode(), ViewMode::grid);
     w.applyDebugAction(QStringLiteral("list"));
     EXPECT_EQ(w.viewMode(), ViewMode::list);
     w.applyDebugAction(std::nullopt);
-    EXPECT_EQ(w.selection(), QSet<QUuid>{newest->id()});
+    EXPECT_EQ(w.selection(), QSet<QUuid> { newest->id() });
 }

@@ -15,7 +15,9 @@ constexpr int kIconSpacing = 4;
 } // namespace
 
 Chip::Chip(const QString &text, const QString &systemImage, QWidget *parent)
-    : QWidget(parent), m_text(text), m_systemImage(systemImage)
+    : QWidget(parent)
+    , m_text(text)
+    , m_systemImage(systemImage)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(text);
@@ -40,7 +42,7 @@ QSize Chip::sizeHint() const
     int width = metrics.horizontalAdvance(m_text) + 2 * kHorizontalPadding;
     if (!m_systemImage.isEmpty())
         width += iconSide() + kIconSpacing;
-    return {width, metrics.height() + 2 * kVerticalPadding};
+    return { width, metrics.height() + 2 * kVerticalPadding };
 }
 
 void Chip::paintEvent(QPaintEvent *)
@@ -64,7 +66,7 @@ void Chip::paintEvent(QPaintEvent *)
     painter.setFont(chipFont());
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(QRect(x, 0, width() - x - kHorizontalPadding + 1, height()),
-                     Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, m_text);
+        Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, m_text);
 }
 
 void Chip::changeEvent(QEvent *event)

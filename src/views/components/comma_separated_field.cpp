@@ -5,7 +5,8 @@
 namespace vorla {
 
 CommaSeparatedField::CommaSeparatedField(const QString &title, QWidget *parent)
-    : QLineEdit(parent), m_title(title)
+    : QLineEdit(parent)
+    , m_title(title)
 {
     setPlaceholderText(tr("Separate with commas"));
     setAccessibleName(title);

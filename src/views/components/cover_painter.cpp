@@ -62,7 +62,7 @@ void paintVinylPlaceholder(QPainter &painter, const QRectF &rect, const QString 
     painter.drawEllipse(c, discRadius, discRadius);
 
     QPen groove(QColor::fromRgbF(1, 1, 1, 0.05), std::max(0.004 * d, 0.5), Qt::SolidLine,
-                Qt::FlatCap, Qt::MiterJoin);
+        Qt::FlatCap, Qt::MiterJoin);
     groove.setMiterLimit(10);
     painter.setPen(groove);
     painter.setBrush(Qt::NoBrush);
@@ -75,7 +75,7 @@ void paintVinylPlaceholder(QPainter &painter, const QRectF &rect, const QString 
     // Qt's conical gradient runs counter-clockwise from three o'clock; the sheen is laid
     // out clockwise, so its stops are mirrored.
     QConicalGradient sheen(c, 0);
-    const qreal opacities[] = {0, 0.08, 0, 0.1, 0};
+    const qreal opacities[] = { 0, 0.08, 0, 0.1, 0 };
     for (int i = 0; i < 5; ++i)
         sheen.setColorAt(i / 4.0, QColor::fromRgbF(1, 1, 1, opacities[i]));
     painter.setBrush(sheen);
@@ -90,7 +90,7 @@ void paintVinylPlaceholder(QPainter &painter, const QRectF &rect, const QString 
 }
 
 void paintSquareImage(QPainter &painter, const QRectF &available, const QImage &image,
-                      const QString &seed, qreal cornerRadius, const QPalette &palette)
+    const QString &seed, qreal cornerRadius, const QPalette &palette)
 {
     const QRectF square = squareRect(available);
     if (square.isEmpty())
@@ -105,8 +105,8 @@ void paintSquareImage(QPainter &painter, const QRectF &available, const QImage &
         paintVinylPlaceholder(painter, square, seed);
     } else {
         // Fill the square, cropping the longer side around the centre.
-        const qreal scale = std::max(square.width() / image.width(),
-                                     square.height() / image.height());
+        const qreal scale
+            = std::max(square.width() / image.width(), square.height() / image.height());
         QRectF target(0, 0, image.width() * scale, image.height() * scale);
         target.moveCenter(square.center());
         painter.drawImage(target, image);

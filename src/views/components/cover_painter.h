@@ -24,6 +24,6 @@ void paintVinylPlaceholder(QPainter &painter, const QRectF &rect, const QString 
 // A square cover in `available`: the image scaled to fill the square (or the placeholder
 // when the image is null), clipped to a rounded square with a faint hairline edge.
 void paintSquareImage(QPainter &painter, const QRectF &available, const QImage &image,
-                      const QString &seed, qreal cornerRadius, const QPalette &palette);
+    const QString &seed, qreal cornerRadius, const QPalette &palette);
 
 } // namespace vorla

@@ -7,9 +7,9 @@
 namespace vorla {
 
 VinylPlaceholder::VinylPlaceholder(const QString &seed, QWidget *parent)
-    : QWidget(parent), m_seed(seed)
-{
-}
+    : QWidget(parent)
+    , m_seed(seed)
+{ }
 
 void VinylPlaceholder::setSeed(const QString &seed)
 {
@@ -30,7 +30,8 @@ void VinylPlaceholder::paintEvent(QPaintEvent *)
     paintVinylPlaceholder(painter, rect(), m_seed);
 }
 
-SquareCover::SquareCover(QWidget *parent) : QWidget(parent)
+SquareCover::SquareCover(QWidget *parent)
+    : QWidget(parent)
 {
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
@@ -51,7 +52,9 @@ void SquareCover::paintEvent(QPaintEvent *)
     paintSquareImage(painter, rect(), image(), seed(), m_cornerRadius, palette());
 }
 
-DataCover::DataCover(QWidget *parent) : SquareCover(parent) {}
+DataCover::DataCover(QWidget *parent)
+    : SquareCover(parent)
+{ }
 
 void DataCover::setData(const QByteArray &data)
 {

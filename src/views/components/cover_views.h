@@ -19,7 +19,7 @@ public:
     QString seed() const { return m_seed; }
     void setSeed(const QString &seed);
     double hue() const;
-    QSize sizeHint() const override { return {64, 64}; }
+    QSize sizeHint() const override { return { 64, 64 }; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -40,7 +40,7 @@ public:
     void setCornerRadius(qreal radius);
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override { return width; }
-    QSize sizeHint() const override { return {160, 160}; }
+    QSize sizeHint() const override { return { 160, 160 }; }
 
 protected:
     virtual QImage image() const = 0;

@@ -5,7 +5,8 @@
 
 namespace vorla {
 
-FlowChips::FlowChips(QWidget *parent) : QWidget(parent)
+FlowChips::FlowChips(QWidget *parent)
+    : QWidget(parent)
 {
     new FlowLayout(6, this);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);

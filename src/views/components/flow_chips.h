@@ -8,7 +8,8 @@
 
 namespace vorla {
 
-struct ChipItem {
+struct ChipItem
+{
     QString text;
     QString systemImage; // empty: no symbol
 };

@@ -6,7 +6,8 @@
 
 namespace vorla {
 
-FlowLayout::FlowLayout(int spacing, QWidget *parent) : QLayout(parent)
+FlowLayout::FlowLayout(int spacing, QWidget *parent)
+    : QLayout(parent)
 {
     setSpacing(spacing);
     setContentsMargins(0, 0, 0, 0);
@@ -100,8 +101,7 @@ void FlowLayout::setGeometry(const QRect &rect)
     const QList<QSize> sizes = itemSizes();
     const Arrangement arrangement = arrange(sizes, inner.width(), spacing());
     for (qsizetype i = 0; i < m_items.size(); ++i) {
-        m_items[i]->setGeometry(
-            QRect(inner.topLeft() + arrangement.points[i], sizes[i]));
+        m_items[i]->setGeometry(QRect(inner.topLeft() + arrangement.points[i], sizes[i]));
     }
 }
 

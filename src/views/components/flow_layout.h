@@ -19,7 +19,8 @@ public:
     explicit FlowLayout(int spacing, QWidget *parent = nullptr);
     ~FlowLayout() override;
 
-    struct Arrangement {
+    struct Arrangement
+    {
         QList<QPoint> points;
         QSize size;
     };

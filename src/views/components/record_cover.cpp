@@ -20,7 +20,9 @@ QString coverSeed(const Record &record)
     return record.artist() + record.title();
 }
 
-RecordCover::RecordCover(QWidget *parent) : SquareCover(parent) {}
+RecordCover::RecordCover(QWidget *parent)
+    : SquareCover(parent)
+{ }
 
 void RecordCover::setRecord(const Record *record, bool full)
 {

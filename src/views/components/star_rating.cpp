@@ -22,8 +22,7 @@ class StarRatingAccessible : public QAccessibleWidget
 public:
     explicit StarRatingAccessible(StarRating *widget)
         : QAccessibleWidget(widget, QAccessible::Slider)
-    {
-    }
+    { }
 
     QString text(QAccessible::Text t) const override
     {
@@ -36,10 +35,7 @@ public:
 
     int childCount() const override { return 0; }
 
-    QStringList actionNames() const override
-    {
-        return {increaseAction(), decreaseAction()};
-    }
+    QStringList actionNames() const override { return { increaseAction(), decreaseAction() }; }
 
     void doAction(const QString &name) override
     {
@@ -64,7 +60,8 @@ QAccessibleInterface *accessibleFactory(const QString &className, QObject *objec
 
 } // namespace
 
-StarRating::StarRating(QWidget *parent) : QWidget(parent)
+StarRating::StarRating(QWidget *parent)
+    : QWidget(parent)
 {
     static const bool installed = (QAccessible::installFactory(accessibleFactory), true);
     Q_UNUSED(installed);
@@ -131,7 +128,7 @@ void StarRating::edit(int rating)
 QRectF StarRating::starRect(int star) const
 {
     const qreal top = (height() - m_size) / 2;
-    return {(star - 1) * (m_size + kSpacing), top, m_size, m_size};
+    return { (star - 1) * (m_size + kSpacing), top, m_size, m_size };
 }
 
 int StarRating::starAt(const QPoint &point) const

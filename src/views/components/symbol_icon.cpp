@@ -27,8 +27,8 @@ QByteArray symbolSource(const QString &systemName)
     auto it = sources.find(systemName);
     if (it == sources.end()) {
         QFile file(symbolPath(systemName));
-        it = sources.insert(systemName, file.open(QIODevice::ReadOnly) ? file.readAll()
-                                                                        : QByteArray());
+        it = sources.insert(
+            systemName, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     }
     return *it;
 }
@@ -38,9 +38,9 @@ class SymbolEngine : public QIconEngine
 {
 public:
     SymbolEngine(QByteArray source, std::optional<QColor> color)
-        : m_source(std::move(source)), m_color(color)
-    {
-    }
+        : m_source(std::move(source))
+        , m_color(color)
+    { }
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State) override
     {
@@ -103,15 +103,15 @@ private:
 QString themeName(const QString &systemName)
 {
     static const QHash<QString, QString> names = {
-        {QStringLiteral("plus"), QStringLiteral("list-add")},
-        {QStringLiteral("magnifyingglass"), QStringLiteral("edit-find")},
-        {QStringLiteral("trash"), QStringLiteral("edit-delete")},
-        {QStringLiteral("arrow.clockwise"), QStringLiteral("view-refresh")},
-        {QStringLiteral("folder"), QStringLiteral("folder")},
-        {QStringLiteral("square.and.arrow.down"), QStringLiteral("document-import")},
-        {QStringLiteral("square.and.arrow.up"), QStringLiteral("document-export")},
-        {QStringLiteral("pencil"), QStringLiteral("document-edit")},
-        {QStringLiteral("gearshape"), QStringLiteral("preferences-system")},
+        { QStringLiteral("plus"), QStringLiteral("list-add") },
+        { QStringLiteral("magnifyingglass"), QStringLiteral("edit-find") },
+        { QStringLiteral("trash"), QStringLiteral("edit-delete") },
+        { QStringLiteral("arrow.clockwise"), QStringLiteral("view-refresh") },
+        { QStringLiteral("folder"), QStringLiteral("folder") },
+        { QStringLiteral("square.and.arrow.down"), QStringLiteral("document-import") },
+        { QStringLiteral("square.and.arrow.up"), QStringLiteral("document-export") },
+        { QStringLiteral("pencil"), QStringLiteral("document-edit") },
+        { QStringLiteral("gearshape"), QStringLiteral("preferences-system") },
     };
     return names.value(systemName);
 }

@@ -9,17 +9,18 @@ using namespace vorla;
 
 TEST(CommaSeparatedField, ParsesPiecesBetweenCommas)
 {
-    const struct {
+    const struct
+    {
         const char *text;
         QStringList values;
     } cases[] = {
-        {"A,,B ,C", {"A", "B", "C"}},
-        {"", {}},
-        {",,,", {}},
-        {" , \t,", {}},
-        {"\tRock , Jazz\t", {"Rock", "Jazz"}},
-        {"Rock, Rock", {"Rock", "Rock"}},
-        {"Hip Hop", {"Hip Hop"}},
+        { "A,,B ,C", { "A", "B", "C" } },
+        { "", {} },
+        { ",,,", {} },
+        { " , \t,", {} },
+        { "\tRock , Jazz\t", { "Rock", "Jazz" } },
+        { "Rock, Rock", { "Rock", "Rock" } },
+        { "Hip Hop", { "Hip Hop" } },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
@@ -30,7 +31,7 @@ TEST(CommaSeparatedField, ParsesPiecesBetweenCommas)
 TEST(CommaSeparatedField, ShowsTheListOnceWhenFirstShown)
 {
     CommaSeparatedField field(QStringLiteral("Genres"));
-    field.setValues({QStringLiteral("A"), QStringLiteral("B")});
+    field.setValues({ QStringLiteral("A"), QStringLiteral("B") });
     QSignalSpy changed(&field, &CommaSeparatedField::valuesChanged);
     field.show();
     EXPECT_EQ(field.text(), QStringLiteral("A, B"));
@@ -38,7 +39,7 @@ TEST(CommaSeparatedField, ShowsTheListOnceWhenFirstShown)
     EXPECT_EQ(changed.count(), 0); // loading the text does not rewrite the list
 
     // A later change of the list elsewhere leaves the text alone, also when shown again.
-    field.setValues({QStringLiteral("Z")});
+    field.setValues({ QStringLiteral("Z") });
     field.hide();
     field.show();
     EXPECT_EQ(field.text(), QStringLiteral("A, B"));
@@ -47,11 +48,11 @@ TEST(CommaSeparatedField, ShowsTheListOnceWhenFirstShown)
 TEST(CommaSeparatedField, TypingRewritesTheWholeList)
 {
     CommaSeparatedField field(QStringLiteral("Styles"));
-    field.setValues({QStringLiteral("Dub")});
+    field.setValues({ QStringLiteral("Dub") });
     field.show();
     QSignalSpy changed(&field, &CommaSeparatedField::valuesChanged);
     QTest::keyClicks(&field, QStringLiteral(", Ska,"));
-    EXPECT_EQ(field.values(), (QStringList{QStringLiteral("Dub"), QStringLiteral("Ska")}));
+    EXPECT_EQ(field.values(), (QStringList { QStringLiteral("Dub"), QStringLiteral("Ska") }));
     EXPECT_EQ(changed.count(), 6);
     field.clear();
     EXPECT_TRUE(field.values().isEmpty());

@@ -59,11 +59,11 @@ TEST(VinylPlaceholder, DrawsDiscLabelAndHoleSizedBySmallerSide)
     const QString seed = QStringLiteral("ArtistTitle");
     const double hue = vinylHue(seed);
     // A wide space: the background fills it, the disc is sized by the height.
-    const QImage image = render(QSize(300, 100), [&](QPainter &p) {
-        paintVinylPlaceholder(p, QRectF(0, 0, 300, 100), seed);
-    });
+    const QImage image = render(QSize(300, 100),
+        [&](QPainter &p) { paintVinylPlaceholder(p, QRectF(0, 0, 300, 100), seed); });
     const QColor label = QColor::fromHsvF(hue, 0.6, 0.85);
-    EXPECT_TRUE(near(image.pixelColor(150 + 10, 50), label)) << image.pixelColor(160, 50).name().toStdString();
+    EXPECT_TRUE(near(image.pixelColor(150 + 10, 50), label))
+        << image.pixelColor(160, 50).name().toStdString();
     EXPECT_TRUE(near(image.pixelColor(150, 50), QColor::fromRgbF(0.1, 0.1, 0.1)));
     // Inside the disc but outside the label: dark vinyl.
     const QColor vinyl = image.pixelColor(150 + 30, 50);
@@ -77,9 +77,8 @@ TEST(VinylPlaceholder, DrawsDiscLabelAndHoleSizedBySmallerSide)
 
 TEST(VinylPlaceholder, TinyCoversStillDraw)
 {
-    const QImage image = render(QSize(8, 8), [](QPainter &p) {
-        paintVinylPlaceholder(p, QRectF(0, 0, 8, 8), QString());
-    });
+    const QImage image = render(
+        QSize(8, 8), [](QPainter &p) { paintVinylPlaceholder(p, QRectF(0, 0, 8, 8), QString()); });
     EXPECT_EQ(image.pixelColor(0, 0).alpha(), 255);
     render(QSize(1, 1), [](QPainter &p) { paintVinylPlaceholder(p, QRectF(), QString()); });
 }

@@ -26,22 +26,22 @@ TEST(FlowLayout, ArrangesRowsLikeWords)
     EXPECT_TRUE(none.points.isEmpty());
     EXPECT_EQ(none.size, QSize(0, 0));
 
-    const auto three = FlowLayout::arrange(sizes({50, 50, 50}), 110, 6);
-    EXPECT_EQ(three.points, (QList<QPoint>{{0, 0}, {56, 0}, {0, 26}}));
+    const auto three = FlowLayout::arrange(sizes({ 50, 50, 50 }), 110, 6);
+    EXPECT_EQ(three.points, (QList<QPoint> { { 0, 0 }, { 56, 0 }, { 0, 26 } }));
     EXPECT_EQ(three.size, QSize(106, 46));
 
     // Exactly reaching the width stays in the row.
-    const auto exact = FlowLayout::arrange(sizes({50, 54}), 110, 6);
-    EXPECT_EQ(exact.points, (QList<QPoint>{{0, 0}, {56, 0}}));
+    const auto exact = FlowLayout::arrange(sizes({ 50, 54 }), 110, 6);
+    EXPECT_EQ(exact.points, (QList<QPoint> { { 0, 0 }, { 56, 0 } }));
 
     // A too-wide first item is never moved, and the size reports its own width.
-    const auto wide = FlowLayout::arrange(sizes({300, 20}), 100, 6);
-    EXPECT_EQ(wide.points, (QList<QPoint>{{0, 0}, {0, 26}}));
+    const auto wide = FlowLayout::arrange(sizes({ 300, 20 }), 100, 6);
+    EXPECT_EQ(wide.points, (QList<QPoint> { { 0, 0 }, { 0, 26 } }));
     EXPECT_EQ(wide.size.width(), 300);
 
     // Without a width limit everything shares one row, by the tallest height.
-    const auto oneRow = FlowLayout::arrange({QSize(10, 5), QSize(20, 30), QSize(30, 10)},
-                                            FlowLayout::unlimitedWidth, 6);
+    const auto oneRow = FlowLayout::arrange(
+        { QSize(10, 5), QSize(20, 30), QSize(30, 10) }, FlowLayout::unlimitedWidth, 6);
     EXPECT_EQ(oneRow.size, QSize(72, 30));
     EXPECT_EQ(oneRow.points.last(), QPoint(42, 0));
 }
@@ -67,12 +67,11 @@ TEST(FlowLayout, PlacesWidgetsAtTheirPreferredSizes)
 TEST(FlowChips, OneChipPerItemEvenWithSameText)
 {
     FlowChips chips;
-    chips.setItems({{QStringLiteral("1977"), QStringLiteral("calendar")},
-                    {QStringLiteral("LP"), {}},
-                    {QStringLiteral("LP"), {}}});
+    chips.setItems({ { QStringLiteral("1977"), QStringLiteral("calendar") },
+        { QStringLiteral("LP"), {} }, { QStringLiteral("LP"), {} } });
     QList<Chip *> shown = chips.findChildren<Chip *>();
     ASSERT_EQ(shown.size(), 3);
-    chips.setItems({{QStringLiteral("UK"), {}}});
+    chips.setItems({ { QStringLiteral("UK"), {} } });
     int visible = 0;
     for (Chip *chip : chips.findChildren<Chip *>())
         visible += chip->isVisibleTo(&chips) ? 1 : 0;
@@ -85,5 +84,6 @@ TEST(Chip, SymbolAddsRoomBeforeTheText)
     Chip withSymbol(QStringLiteral("Rock"), QStringLiteral("tag"));
     EXPECT_GT(withSymbol.sizeHint().width(), plain.sizeHint().width());
     EXPECT_EQ(plain.sizeHint().height(), withSymbol.sizeHint().height());
-    EXPECT_GE(plain.sizeHint().width(), QFontMetrics(plain.font()).horizontalAdvance("Rock") * 0.8 + 16);
+    EXPECT_GE(
+        plain.sizeHint().width(), QFontMetrics(plain.font()).horizontalAdvance("Rock") * 0.8 + 16);
 }
