@@ -1,5 +1,7 @@
 #include "services/discogs_json.h"
 
+#include "services/discogs_client.h"
+
 #include "decoding_failure.h"
 #include "test_support.h"
 
@@ -149,4 +151,187 @@ TEST(DiscogsJson, DecodesIdentity)
         QStringLiteral("crate_digger"));
     EXPECT_NE(decodingFailure(decodeDIdentity, R"({"id": 1})").find("\"username\" is missing"),
         std::string::npos);
+}
+
+TEST(DiscogsConversion, SearchHitsBecomeCandidates)
+{
+    const QList<ReleaseCandidate> candidates
+        = DiscogsClient::parseSearch(readFixture("discogs/search_barcode.json"));
+    ASSERT_EQ(candidates.size(), 3);
+
+    const ReleaseCandidate &full = candidates[0];
+    EXPECT_EQ(full.source, MetadataSource::discogs);
+    EXPECT_EQ(full.sourceID, QStringLiteral("1000001"));
+    EXPECT_EQ(full.artist, QStringLiteral("Northern Lights"));
+    EXPECT_EQ(full.title, QStringLiteral("Harbour Songs"));
+    EXPECT_EQ(full.year, 1977);
+    EXPECT_EQ(full.label, QStringLiteral("Harbour Records"));
+    EXPECT_EQ(full.catalogNumber, QStringLiteral("HR 101"));
+    EXPECT_EQ(full.format, QStringLiteral("Vinyl, LP, Album"));
+    EXPECT_EQ(full.country, QStringLiteral("UK"));
+    // The invalid code is passed over for the valid one written with spaces.
+    EXPECT_EQ(full.barcode, QStringLiteral("5012345678900"));
+    EXPECT_EQ(full.thumbnailURL, QUrl("https://i.discogs.example/thumb/1000001.jpg"));
+    EXPECT_EQ(full.coverURL, QUrl("https://i.discogs.example/cover/1000001.jpg"));
+    EXPECT_EQ(full.webURL, QUrl("https://www.discogs.com/release/1000001"));
+    EXPECT_EQ(full.owners, 40);
+
+    const ReleaseCandidate &sparse = candidates[1];
+    EXPECT_EQ(sparse.artist, QStringLiteral("Northern Lights"));
+    EXPECT_FALSE(sparse.year);
+    EXPECT_EQ(sparse.label, QString());
+    EXPECT_EQ(sparse.barcode, QString()); // only codes of fewer than 8 digits
+    EXPECT_FALSE(sparse.thumbnailURL); // empty text
+    EXPECT_FALSE(sparse.coverURL); // plain HTTP
+    EXPECT_FALSE(sparse.owners); // "community" without "have"
+
+    const ReleaseCandidate &nulls = candidates[2];
+    EXPECT_EQ(nulls.title, QString());
+    EXPECT_EQ(nulls.artist, QString());
+    EXPECT_EQ(nulls.format, QString());
+    // No valid code: the first with at least 8 digits.
+    EXPECT_EQ(nulls.barcode, QStringLiteral("12345678"));
+    EXPECT_FALSE(nulls.owners);
+}
+
+TEST(DiscogsConversion, SplitsTheHitTitleAtTheFirstSpacedHyphen)
+{
+    const QList<ReleaseCandidate> c
+        = DiscogsClient::parseSearch(readFixture("discogs/search_text.json"));
+    ASSERT_EQ(c.size(), 5);
+    EXPECT_EQ(c[0].artist, QStringLiteral("Alpha"));
+    EXPECT_EQ(c[0].title, QStringLiteral("Beta"));
+    EXPECT_EQ(c[1].artist, QStringLiteral("A"));
+    EXPECT_EQ(c[1].title, QStringLiteral("B - C"));
+    EXPECT_EQ(c[2].artist, QString());
+    EXPECT_EQ(c[2].title, QStringLiteral("Untitled Compilation"));
+    EXPECT_EQ(c[3].artist, QString());
+    EXPECT_EQ(c[3].title, QString());
+
+    // Years: "1980" and "1801" count; "1800", "197" and "19xx" do not.
+    EXPECT_EQ(c[0].year, 1980);
+    EXPECT_FALSE(c[1].year);
+    EXPECT_FALSE(c[2].year);
+    EXPECT_FALSE(c[3].year);
+    EXPECT_EQ(c[4].year, 1801);
+}
+
+TEST(DiscogsConversion, MostOwnedFirstIsStable)
+{
+    // Owners 5, absent, 7, 0, 5 give 7, 5 (first), 5 (second), absent, 0.
+    const QList<ReleaseCandidate> sorted = DiscogsClient::mostOwnedFirst(
+        DiscogsClient::parseSearch(readFixture("discogs/search_text.json")));
+    QStringList ids;
+    for (const ReleaseCandidate &c : sorted)
+        ids.append(c.sourceID);
+    EXPECT_EQ(ids, QStringList({ "203", "201", "205", "202", "204" }));
+}
+
+TEST(DiscogsConversion, ReleaseBecomesDraft)
+{
+    const RecordDraft draft = DiscogsClient::parseRelease(readFixture("discogs/release_full.json"));
+    EXPECT_EQ(draft.title, QStringLiteral("Harbour Songs"));
+    EXPECT_EQ(draft.artist, QStringLiteral("Alpha, B. Feat. Gamma"));
+    EXPECT_EQ(draft.year, 1969); // "year" 0 falls back to "released"
+    EXPECT_EQ(draft.country, QStringLiteral("UK"));
+    EXPECT_EQ(draft.genres, QStringList({ "Rock", "Folk, World, & Country", "Rock" }));
+    EXPECT_EQ(draft.styles, QStringList({ "Folk Rock" }));
+    EXPECT_EQ(draft.label, QStringLiteral("Harbour Records"));
+    EXPECT_EQ(draft.catalogNumber, QStringLiteral("HR 101"));
+    EXPECT_EQ(draft.format, QStringLiteral("2\u00D7Vinyl, LP, Album + CD"));
+    EXPECT_EQ(draft.barcode, QStringLiteral("5012345678900"));
+    ASSERT_EQ(draft.tracks.size(), 2); // no heading, no index row, no "Track"
+    EXPECT_EQ(draft.tracks[0].position, QStringLiteral("A1"));
+    EXPECT_EQ(draft.tracks[0].title, QStringLiteral("Lighthouse"));
+    EXPECT_EQ(draft.tracks[0].duration, QStringLiteral("3:45"));
+    EXPECT_EQ(draft.tracks[1].position, QStringLiteral("A2"));
+    EXPECT_EQ(draft.tracks[1].duration, QString());
+    EXPECT_EQ(draft.coverURL, QUrl("https://i.discogs.example/images/front.jpg"));
+    EXPECT_EQ(draft.discogsReleaseID, 1000001);
+    EXPECT_EQ(draft.sourceURL,
+        QStringLiteral("https://www.discogs.com/release/1000001-Alpha-Harbour-Songs"));
+    EXPECT_FALSE(draft.musicBrainzID);
+    EXPECT_FALSE(draft.coverImageData);
+    EXPECT_FALSE(draft.coverChanged);
+}
+
+TEST(DiscogsConversion, BareReleaseGetsEmptyValuesAndItsOwnWebPage)
+{
+    const RecordDraft draft
+        = DiscogsClient::parseRelease(readFixture("discogs/release_minimal.json"));
+    EXPECT_EQ(draft.title, QStringLiteral("Bare Release"));
+    EXPECT_EQ(draft.artist, QString());
+    EXPECT_FALSE(draft.year);
+    EXPECT_EQ(draft.format, QString()); // not the empty draft's "Vinyl, LP"
+    EXPECT_EQ(draft.label, QString());
+    EXPECT_EQ(draft.barcode, QString());
+    EXPECT_TRUE(draft.tracks.isEmpty());
+    EXPECT_FALSE(draft.coverURL);
+    EXPECT_EQ(draft.sourceURL, QStringLiteral("https://www.discogs.com/release/42"));
+}
+
+TEST(DiscogsConversion, ReleaseYearAndCoverRules)
+{
+    const struct
+    {
+        const char *json;
+        std::optional<int> year;
+        const char *cover;
+    } cases[] = {
+        { R"({"id": 1, "title": "T", "year": 1977, "released": "1969"})", 1977, "" },
+        { R"({"id": 1, "title": "T", "year": 0, "released": "1800-01-01"})", std::nullopt, "" },
+        { R"({"id": 1, "title": "T", "images": [{"type": "secondary", "uri": "https://x.example/1.jpg"},
+            {"type": "secondary", "uri": "https://x.example/2.jpg"}]})",
+            std::nullopt, "https://x.example/1.jpg" },
+        // The chosen image is plain HTTP: no cover, even though another one is HTTPS.
+        { R"({"id": 1, "title": "T", "images": [{"type": "secondary", "uri": "https://x.example/1.jpg"},
+            {"type": "primary", "uri": "http://x.example/2.jpg"}]})",
+            std::nullopt, "" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.json);
+        const RecordDraft draft = DiscogsClient::parseRelease(c.json);
+        EXPECT_EQ(draft.year, c.year);
+        EXPECT_EQ(draft.coverURL.value_or(QUrl()), QUrl(QString::fromUtf8(c.cover)));
+    }
+}
+
+TEST(DiscogsConversion, ArtistString)
+{
+    const struct
+    {
+        QList<DArtist> artists;
+        const char *expected;
+    } cases[] = {
+        { {}, "" },
+        { { { "Solo (12)", {}, "&" } }, "Solo" },
+        { { { "Alpha", {}, {} }, { "Beta", {}, {} } }, "Alpha, Beta" },
+        { { { "Alpha", "  ", " , " }, { "Beta", "\tBee ", "x" } }, "Alpha, Bee" },
+        { { { "Alpha", {}, "&" }, { "Beta", {}, {} } }, "Alpha & Beta" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.expected);
+        EXPECT_EQ(DiscogsClient::artistString(c.artists), QString::fromUtf8(c.expected));
+    }
+}
+
+TEST(DiscogsConversion, FormatString)
+{
+    const struct
+    {
+        QList<DFormat> formats;
+        const char *expected;
+    } cases[] = {
+        { {}, "" },
+        { { { "Vinyl", "1", {} } }, "Vinyl" },
+        { { { "Vinyl", {}, QStringList { "LP" } } }, "Vinyl, LP" },
+        { { { "Vinyl", "", {} } }, "Vinyl" },
+        { { { "Vinyl", "x2", {} } }, "Vinyl" },
+        { { { "Vinyl", "3", QStringList { "7\"", "45 RPM" } }, { "Cassette", "1", {} } },
+            "3\u00D7Vinyl, 7\", 45 RPM + Cassette" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.expected);
+        EXPECT_EQ(DiscogsClient::formatString(c.formats), QString::fromUtf8(c.expected));
+    }
 }

@@ -23,3 +23,38 @@ TEST(MusicBrainzClient, IsValidID)
         EXPECT_EQ(MusicBrainzClient::isValidID(QString::fromUtf8(c.text)), c.valid);
     }
 }
+
+TEST(MusicBrainzClient, KeywordsBlankOutQuerySyntax)
+{
+    const struct
+    {
+        const char *text;
+        const char *expected;
+    } cases[] = {
+        { "Songs (Live) - Part: One!", "Songs Live Part One" },
+        { "***", "" },
+        { "  a   b  ", "a b" },
+        { "a\tb", "a\tb" },
+        { "AND OR NOT", "AND OR NOT" },
+        { "+-&|!(){}[]^\"~*?:\\/", "" },
+        { "AC/DC", "AC DC" },
+        { "Bj\u00F6rk \u65E5\u672C", "Bj\u00F6rk \u65E5\u672C" },
+        // A hyphen carrying a combining mark is not the syntax character.
+        { "a -\u0301 b", "a -\u0301 b" },
+        { "", "" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(
+            MusicBrainzClient::keywords(QString::fromUtf8(c.text)), QString::fromUtf8(c.expected));
+    }
+}
+
+TEST(MusicBrainzClient, PhraseQuotesAndEscapes)
+{
+    EXPECT_EQ(MusicBrainzClient::phrase("catno", "HR-101"), QStringLiteral("catno:\"HR-101\""));
+    // A backslash and a double quote: two backslashes, then a backslash and the quote.
+    EXPECT_EQ(
+        MusicBrainzClient::phrase("release", "a\\\"b"), QStringLiteral("release:\"a\\\\\\\"b\""));
+    EXPECT_EQ(MusicBrainzClient::phrase("artist", ""), QStringLiteral("artist:\"\""));
+}
