@@ -1,6 +1,7 @@
 #include "app/debug_hooks.h"
 
 #include "models/error.h"
+#include "services/release_query.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -36,7 +37,7 @@ constexpr CommandEntry kCommands[] = {
     {"VORLA_SCAN_IMAGE", Runs::asTask, nullptr},
     {"VORLA_ANALYZE_PHOTO", Runs::asTask, nullptr},
     {"VORLA_READ_TEXT", Runs::asTask, nullptr},
-    {"VORLA_CSV_ROUNDTRIP", Runs::onMainThread, nullptr},
+    {"VORLA_CSV_ROUNDTRIP", Runs::onMainThread, &csvRoundTrip},
 };
 
 const CommandEntry *entryFor(const QHash<QString, QString> &environment)
@@ -99,6 +100,48 @@ private:
 void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 } // namespace
+
+QString quoted(const QString &text)
+{
+    QString result;
+    result.reserve(text.size() + 2);
+    result.append(u'"');
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'"': result.append(u"\\\""); break;
+        case u'\'': result.append(u"\\'"); break;
+        case u'\\': result.append(u"\\\\"); break;
+        case u'\n': result.append(u"\\n"); break;
+        case u'\r': result.append(u"\\r"); break;
+        case u'\t': result.append(u"\\t"); break;
+        case u'\0': result.append(u"\\0"); break;
+        default:
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                result.append(QStringLiteral("\\u{%1}").arg(c.unicode(), 0, 16));
+            else
+                result.append(c);
+        }
+    }
+    result.append(u'"');
+    return result;
+}
+
+QString listDescription(const QStringList &list)
+{
+    QStringList items;
+    items.reserve(list.size());
+    for (const QString &item : list)
+        items.append(quoted(item));
+    return u'[' + items.join(QStringLiteral(", ")) + u']';
+}
+
+QString queryDescription(const ReleaseQuery &query)
+{
+    return QStringLiteral("ReleaseQuery(artist: %1, title: %2, label: %3, catalogNumber: %4, "
+                          "text: %5)")
+        .arg(quoted(query.artist), quoted(query.title), quoted(query.label),
+            quoted(query.catalogNumber), quoted(query.text));
+}
 
 const QHash<QString, QString> &env()
 {

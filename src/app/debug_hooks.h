@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -11,6 +12,8 @@ class QCoreApplication;
 class QTextStream;
 
 namespace vorla {
+
+struct ReleaseQuery;
 
 namespace DebugHooks {
 
@@ -37,6 +40,13 @@ bool runCommandLineHookIfRequested();
 // Task-based commands run on a worker thread. A vorla::Error that escapes is printed as
 // "Error: <message>" and ends the run with status 0, as the commands' own failures do.
 using Command = int (*)(const QString &value, QTextStream &out);
+
+// The textual forms the commands print: a text in double quotes with quotes, backslashes and
+// control characters escaped; a list as ["a", "b"] ("[]" when empty); a query as
+// ReleaseQuery(artist: "…", title: "…", label: "…", catalogNumber: "…", text: "…").
+QString quoted(const QString &text);
+QString listDescription(const QStringList &list);
+QString queryDescription(const ReleaseQuery &query);
 
 // The commands; each is defined by the file that builds it and plugged into the table in
 // debug_hooks.cpp.

@@ -41,20 +41,27 @@ bool needsQuoting(const QString &field)
 
 } // namespace
 
-bool isFloatingPointNumber(const QString &text)
+std::optional<double> parseFloatingPoint(const QString &text)
 {
     if (text.isEmpty())
-        return false;
+        return std::nullopt;
     const QChar first = text.front();
     if (first == u' ' || first == u'\t' || first == u'\n' || first == u'\v' || first == u'\f'
         || first == u'\r')
-        return false;
+        return std::nullopt;
     const QByteArray bytes = text.toUtf8();
     const char *begin = bytes.constData();
     char *end = nullptr;
-    strtod_l(begin, &end, cLocale());
+    const double value = strtod_l(begin, &end, cLocale());
     // An embedded NUL stops strtod early, so such a text is not a number either.
-    return end != begin && end == begin + bytes.size();
+    if (end == begin || end != begin + bytes.size())
+        return std::nullopt;
+    return value;
+}
+
+bool isFloatingPointNumber(const QString &text)
+{
+    return parseFloatingPoint(text).has_value();
 }
 
 Table parse(const QString &text)

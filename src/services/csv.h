@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace vorla {
 
 namespace CSV {
@@ -20,8 +22,10 @@ Table parse(const QString &text);
 // leading apostrophe; fields holding a comma, a quote or a line break are quoted.
 QString encode(const Table &rows);
 
-// True when the whole text is a floating-point number as strtod reads it in the C locale
-// ("-12.5", "+3", "inf", "0x1p3"), with no leading white space.
+// The whole text read as a floating-point number the way strtod reads it in the C locale
+// ("-12.5", "+3", "inf", "0x1p3"), never the user's locale; none when any of it is left over
+// or it starts with white space.
+std::optional<double> parseFloatingPoint(const QString &text);
 bool isFloatingPointNumber(const QString &text);
 
 } // namespace CSV

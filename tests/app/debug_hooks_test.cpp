@@ -1,8 +1,11 @@
 #include "app/debug_hooks.h"
 
+#include "services/release_query.h"
+#include "test_support.h"
 #include "vorla_process.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -64,4 +67,84 @@ TEST(DebugHooks, EarlierCommandWinsAsAProcessWithoutDisplay)
     for (const QString &line : run.lines)
         EXPECT_FALSE(line.contains(u"Nico")) << line.toStdString();
     EXPECT_TRUE(run.standardError.isEmpty()) << run.standardError.toStdString();
+}
+
+namespace {
+
+QString writeFile(const QTemporaryDir &dir, const char *name, const QByteArray &contents)
+{
+    const QString path = dir.filePath(QString::fromUtf8(name));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+    return path;
+}
+
+test::VorlaRun runRoundTrip(const QString &path)
+{
+    return test::runVorla({{QStringLiteral("VORLA_CSV_ROUNDTRIP"), path}});
+}
+
+} // namespace
+
+TEST(DebugHooks, CsvRoundTripPrintsOneLinePerDraft)
+{
+    const test::VorlaRun run = runRoundTrip(test::fixturePath(QStringLiteral("csv/collection.csv")));
+    EXPECT_EQ(run.exitStatus, 0);
+    const QStringList expected = {
+        QString::fromUtf8("Can \u2014 Tago Mago [1971] UAS 29 211 media=VG+ sleeve=VG "
+                          "genres=[\"Rock\", \"Electronic\"] discogs=1234"),
+        QString::fromUtf8("Nico \u2014 Chelsea Girl [?]  media=\u2014 sleeve=\u2014 genres=[] "
+                          "discogs=-"),
+        QString::fromUtf8("Sigur R\u00f3s \u2014 ( ) [?] FAT-CD 12 media=NM sleeve=\u2014 "
+                          "genres=[\"Post Rock\", \"Ambient\"] discogs=-"),
+        QString::fromUtf8("Unknown \u2014 Title \"quoted\" [1979] =X1 media=M sleeve=P "
+                          "genres=[\"Jazz\"] discogs=-"),
+    };
+    EXPECT_EQ(run.lines, expected);
+    EXPECT_TRUE(run.standardError.isEmpty()) << run.standardError.toStdString();
+}
+
+TEST(DebugHooks, CsvRoundTripReportsErrorsWithStatusZero)
+{
+    QTemporaryDir dir;
+    const QString unrecognized = QString::fromUtf8(
+        "Error: This file doesn't look like a record collection. It needs at least an Artist or "
+        "Title column.");
+    const struct {
+        const char *name;
+        QString path;
+        QStringList expected;
+    } cases[] = {
+        {"header only", writeFile(dir, "header.csv", "Title,Artist\r\n"), {}},
+        {"empty file", writeFile(dir, "empty.csv", ""), {unrecognized}},
+        {"no artist or title", writeFile(dir, "labels.csv", "Label\nHarvest\n"), {unrecognized}},
+        {"not UTF-8", writeFile(dir, "latin1.csv", "Artist\nSigur R\xF3s\n"),
+         {QString::fromUtf8("Error: The file \u201clatin1.csv\u201d couldn\u2019t be opened "
+                            "because it isn\u2019t UTF-8 text.")}},
+        {"missing file", dir.filePath(QStringLiteral("missing.csv")),
+         {QString::fromUtf8("Error: The file \u201cmissing.csv\u201d couldn\u2019t be opened "
+                            "because there is no such file.")}},
+        {"a folder", dir.path(),
+         {QString::fromUtf8("Error: The file \u201c%1\u201d couldn\u2019t be opened.")
+                 .arg(QFileInfo(dir.path()).fileName())}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const test::VorlaRun run = runRoundTrip(c.path);
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(run.lines, c.expected);
+        EXPECT_TRUE(run.standardError.isEmpty()) << run.standardError.toStdString();
+    }
+}
+
+TEST(DebugHooks, DescribesTextsListsAndQueries)
+{
+    EXPECT_EQ(DebugHooks::listDescription({}), QStringLiteral("[]"));
+    EXPECT_EQ(DebugHooks::listDescription({"Rock", "Folk"}), QStringLiteral("[\"Rock\", \"Folk\"]"));
+    EXPECT_EQ(DebugHooks::quoted(QString::fromUtf8("a\"b\\c'd\te\nf\u00e9\x01")),
+        QString::fromUtf8("\"a\\\"b\\\\c\\'d\\te\\nf\u00e9\\u{1}\""));
+    EXPECT_EQ(DebugHooks::queryDescription(ReleaseQuery::parse(QStringLiteral("Harvest SHVL 804"))),
+        QStringLiteral("ReleaseQuery(artist: \"\", title: \"\", label: \"Harvest\", catalogNumber: "
+                       "\"SHVL 804\", text: \"\")"));
 }
