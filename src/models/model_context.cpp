@@ -1,7 +1,8 @@
 #include "models/model_context.h"
 
-#include "models/record.h"
 #include "models/error.h"
+#include "models/record.h"
+#include "models/store.h"
 
 #include <QCoreApplication>
 
@@ -9,24 +10,25 @@
 
 namespace vorla {
 
-// Placeholder until the SQLite store lands: an in-memory context keeps everything in Record.
-class Store
-{
-};
+ModelContext::ModelContext(QObject *parent) : ModelContext(QStringLiteral(":memory:"), parent) {}
 
-ModelContext::ModelContext(QObject *parent) : QObject(parent)
+ModelContext::ModelContext(const QString &path, QObject *parent)
+    : QObject(parent), m_store(std::make_unique<Store>(path))
 {
+    m_owned = m_store->loadAll();
+    m_order.reserve(qsizetype(m_owned.size()));
+    m_byID.reserve(qsizetype(m_owned.size()));
+    for (auto &record : m_owned) {
+        record->m_context = this;
+        m_order.append(record.get());
+        m_byID.insert(record->id(), record.get());
+    }
     m_autosaveTimer.setSingleShot(true);
     m_autosaveTimer.setInterval(kAutosaveDelayMs);
     connect(&m_autosaveTimer, &QTimer::timeout, this, &ModelContext::autosave);
     if (QCoreApplication::instance())
         connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
                 &ModelContext::autosave);
-}
-
-ModelContext::ModelContext(const QString &path, QObject *parent) : ModelContext(parent)
-{
-    Q_UNUSED(path);
 }
 
 ModelContext::~ModelContext()
@@ -60,15 +62,16 @@ QList<Record *> ModelContext::insert(std::vector<std::unique_ptr<Record>> record
     QList<Record *> inserted;
     QList<QUuid> ids;
     for (auto &owned : records) {
-        if (!owned || m_byID.contains(owned->id()))
+        // A record already owned by a context (or a second copy of an id) is not taken.
+        if (!owned || owned->m_context || m_byID.contains(owned->id()))
             continue;
         Record *record = owned.get();
         record->m_context = this;
+        record->m_rowID = 0;
         m_owned.push_back(std::move(owned));
         m_order.append(record);
         m_byID.insert(record->id(), record);
         m_inserted.insert(record->id());
-        m_removed.remove(record->id());
         inserted.append(record);
         ids.append(record->id());
     }
@@ -86,47 +89,56 @@ void ModelContext::remove(const QUuid &id)
 
 void ModelContext::remove(const QList<QUuid> &ids)
 {
-    QSet<QUuid> gone;
+    QList<QUuid> removedIDs;
+    QSet<Record *> gone;
     for (const QUuid &id : ids) {
-        if (!m_byID.contains(id))
+        Record *record = m_byID.take(id);
+        if (!record)
             continue;
-        gone.insert(id);
-        m_byID.remove(id);
+        gone.insert(record);
+        removedIDs.append(id);
         m_dirty.remove(id);
         if (!m_inserted.remove(id))
-            m_removed.insert(id);
+            m_removedRows.append(record->m_rowID);
     }
     if (gone.isEmpty())
         return;
-    m_order.removeIf([&gone](const Record *r) { return gone.contains(r->id()); });
+    m_order.removeIf([&gone](Record *r) { return gone.contains(r); });
+    // Destroyed only after the signal, so receivers may still read what they held.
     std::vector<std::unique_ptr<Record>> destroyed;
     for (auto &owned : m_owned) {
-        if (gone.contains(owned->id())) {
+        if (gone.contains(owned.get())) {
             owned->m_context = nullptr;
             destroyed.push_back(std::move(owned));
         }
     }
     std::erase(m_owned, nullptr);
     scheduleSave();
-    QList<QUuid> removedIDs;
-    for (const QUuid &id : ids) {
-        if (gone.contains(id) && !removedIDs.contains(id))
-            removedIDs.append(id);
-    }
     emit recordsRemoved(removedIDs);
 }
 
 void ModelContext::save()
 {
+    m_autosaveTimer.stop();
+    if (!hasChanges())
+        return;
+    Store::Changes changes;
+    for (Record *record : std::as_const(m_order)) {
+        if (m_inserted.contains(record->id()))
+            changes.inserted.append(record);
+        else if (m_dirty.contains(record->id()))
+            changes.updated.append(record);
+    }
+    changes.removedRows = m_removedRows;
+    m_store->save(changes);
     m_inserted.clear();
     m_dirty.clear();
-    m_removed.clear();
-    m_autosaveTimer.stop();
+    m_removedRows.clear();
 }
 
 bool ModelContext::hasChanges() const
 {
-    return !m_inserted.isEmpty() || !m_dirty.isEmpty() || !m_removed.isEmpty();
+    return !m_inserted.isEmpty() || !m_dirty.isEmpty() || !m_removedRows.isEmpty();
 }
 
 void ModelContext::recordChanged(Record *record)
@@ -139,9 +151,7 @@ void ModelContext::recordChanged(Record *record)
 
 std::optional<QByteArray> ModelContext::loadImage(const Record &record, bool cover) const
 {
-    Q_UNUSED(record);
-    Q_UNUSED(cover);
-    return std::nullopt;
+    return m_store->loadImage(record.id(), cover);
 }
 
 void ModelContext::scheduleSave()

@@ -72,7 +72,7 @@ private:
     QHash<QUuid, Record *> m_byID;
     QSet<QUuid> m_inserted;
     QSet<QUuid> m_dirty;
-    QSet<QUuid> m_removed;
+    QList<qint64> m_removedRows;
     QTimer m_autosaveTimer;
 };
 

@@ -135,6 +135,7 @@ void Record::replaceCover(const std::optional<QByteArray> &cover)
     m_cover = ImageSlot{cover.has_value(), true, cover.value_or(QByteArray())};
     m_thumbnail = ImageSlot{thumbnail.has_value(), true, thumbnail.value_or(QByteArray())};
     ++m_coverRevision;
+    m_imagesChanged = true;
     changed();
 }
 

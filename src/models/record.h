@@ -117,6 +117,7 @@ public:
 
 private:
     friend class ModelContext;
+    friend class Store;
 
     // Image bytes: absent, held in memory, or present in the store and read when asked for.
     struct ImageSlot
@@ -136,6 +137,10 @@ private:
     void assign(T &member, const T &value);
 
     ModelContext *m_context = nullptr;
+    // The store's own row identity (0 before the first save) and whether the images
+    // still have to be written.
+    qint64 m_rowID = 0;
+    bool m_imagesChanged = false;
     QUuid m_id;
     QString m_title;
     QString m_artist;

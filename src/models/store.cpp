@@ -1,0 +1,415 @@
+#include "models/store.h"
+
+#include "models/error.h"
+#include "models/record.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+#include <sqlite3.h>
+
+#include <limits>
+
+namespace vorla {
+
+namespace {
+
+// The stored properties in schema order, after the store's own rowid.
+constexpr const char *kColumns =
+    "id, title, artist, year, label, catalogNumber, format, country, genres, styles, barcode, "
+    "tracklistData, mediaConditionRaw, sleeveConditionRaw, notes, location, purchasePrice, "
+    "purchaseDate, rating, isFavorite, dateAdded, coverImageData, thumbnailData, coverRevision, "
+    "discogsReleaseID, musicBrainzID, sourceURL";
+constexpr int kColumnCount = 27;
+
+// The image columns hold 1 when the image is in record_images and NULL when there is none,
+// so a load knows which records have images without reading any image bytes.
+constexpr const char *kSchema = R"sql(
+CREATE TABLE records (
+    id TEXT NOT NULL DEFAULT (upper(hex(randomblob(4))) || '-' || upper(hex(randomblob(2)))
+        || '-4' || substr(upper(hex(randomblob(2))), 2) || '-'
+        || substr('89AB', 1 + (abs(random()) % 4), 1) || substr(upper(hex(randomblob(2))), 2)
+        || '-' || upper(hex(randomblob(6)))),
+    title TEXT NOT NULL DEFAULT '',
+    artist TEXT NOT NULL DEFAULT '',
+    year INTEGER,
+    label TEXT NOT NULL DEFAULT '',
+    catalogNumber TEXT NOT NULL DEFAULT '',
+    format TEXT NOT NULL DEFAULT '',
+    country TEXT NOT NULL DEFAULT '',
+    genres TEXT NOT NULL DEFAULT '[]',
+    styles TEXT NOT NULL DEFAULT '[]',
+    barcode TEXT NOT NULL DEFAULT '',
+    tracklistData BLOB,
+    mediaConditionRaw TEXT NOT NULL DEFAULT '',
+    sleeveConditionRaw TEXT NOT NULL DEFAULT '',
+    notes TEXT NOT NULL DEFAULT '',
+    location TEXT NOT NULL DEFAULT '',
+    purchasePrice REAL,
+    purchaseDate TEXT,
+    rating INTEGER NOT NULL DEFAULT 0,
+    isFavorite INTEGER NOT NULL DEFAULT 0,
+    dateAdded TEXT NOT NULL DEFAULT (strftime('%Y-%m-%dT%H:%M:%fZ', 'now')),
+    coverImageData INTEGER,
+    thumbnailData INTEGER,
+    coverRevision INTEGER NOT NULL DEFAULT 0,
+    discogsReleaseID INTEGER,
+    musicBrainzID TEXT,
+    sourceURL TEXT
+);
+CREATE TABLE record_images (
+    recordID TEXT NOT NULL,
+    kind INTEGER NOT NULL,
+    bytes BLOB NOT NULL,
+    PRIMARY KEY (recordID, kind)
+) WITHOUT ROWID;
+CREATE TRIGGER records_delete_images AFTER DELETE ON records BEGIN
+    DELETE FROM record_images WHERE recordID = old.id;
+END;
+)sql";
+
+enum ImageKindValue { kCoverKind = 0, kThumbnailKind = 1 };
+
+QString quoted(const QString &path)
+{
+    return u'"' + path + u'"';
+}
+
+QString sqliteMessage(const SQLite::Exception &e)
+{
+    return QString::fromUtf8(e.what());
+}
+
+std::string utf8(const QString &text)
+{
+    return text.toStdString();
+}
+
+QString textColumn(const SQLite::Column &column)
+{
+    // The text first: its byte count is only defined once SQLite has made it.
+    const char *text = column.getText();
+    return QString::fromUtf8(text, column.getBytes());
+}
+
+std::optional<QString> optionalText(const SQLite::Column &column)
+{
+    if (column.isNull())
+        return std::nullopt;
+    return textColumn(column);
+}
+
+QString dateText(const QDateTime &date)
+{
+    return date.toUTC().toString(Qt::ISODateWithMs);
+}
+
+QDateTime parseDate(const QString &text)
+{
+    QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (!date.isValid())
+        date = QDateTime::fromString(text, Qt::ISODate);
+    return date.toUTC();
+}
+
+std::string listText(const QStringList &list)
+{
+    if (list.isEmpty())
+        return "[]";
+    return QJsonDocument(QJsonArray::fromStringList(list)).toJson(QJsonDocument::Compact).toStdString();
+}
+
+QStringList parseList(const SQLite::Column &column)
+{
+    const char *data = column.getText();
+    const int size = column.getBytes();
+    if (size <= 2)
+        return {};
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromRawData(data, size));
+    QStringList list;
+    for (const QJsonValue &value : document.array()) {
+        if (value.isString())
+            list.append(value.toString());
+    }
+    return list;
+}
+
+std::optional<int> optionalInt(const SQLite::Column &column)
+{
+    if (column.isNull())
+        return std::nullopt;
+    const qint64 value = column.getInt64();
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(value);
+}
+
+} // namespace
+
+Store::Store(const QString &path) : m_path(path)
+{
+    const bool inMemory = path == QLatin1String(":memory:");
+    if (!inMemory && QFileInfo(path).isDir())
+        throw StoreError(QStringLiteral("%1 is a folder, not a library file.").arg(quoted(path)));
+    try {
+        m_db = std::make_unique<SQLite::Database>(utf8(path),
+                                                  SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    } catch (const SQLite::Exception &e) {
+        throw StoreError(QStringLiteral("The library file %1 cannot be opened (%2).")
+                             .arg(quoted(path), sqliteMessage(e)));
+    }
+    openSchema();
+    m_loadImage = std::make_unique<SQLite::Statement>(
+        *m_db, "SELECT bytes FROM record_images WHERE recordID = ? AND kind = ?");
+}
+
+Store::~Store() = default;
+
+void Store::openSchema()
+{
+    int version = 0;
+    int tables = 0;
+    try {
+        // Reads only: nothing is written before the file has been accepted.
+        version = m_db->execAndGet("PRAGMA user_version").getInt();
+        tables = m_db->execAndGet("SELECT count(*) FROM sqlite_master").getInt();
+    } catch (const SQLite::Exception &e) {
+        throw StoreError(QStringLiteral("The library file %1 is damaged or is not a Vorla library (%2).")
+                             .arg(quoted(m_path), sqliteMessage(e)));
+    }
+    if (version > kSchemaVersion) {
+        throw StoreError(QStringLiteral("The library file %1 was written by a newer version of Vorla "
+                                        "(format %2; this version reads format %3).")
+                             .arg(quoted(m_path))
+                             .arg(version)
+                             .arg(kSchemaVersion));
+    }
+    if (version == 0 && tables > 0) {
+        throw StoreError(QStringLiteral("The library file %1 is not a Vorla library.").arg(quoted(m_path)));
+    }
+    try {
+        if (version == kSchemaVersion) {
+            SQLite::Statement columns(*m_db, "SELECT count(*) FROM pragma_table_info('records')");
+            columns.executeStep();
+            if (columns.getColumn(0).getInt() != kColumnCount)
+                throw StoreError(QStringLiteral("The library file %1 is damaged (its records table is not "
+                                                "the expected one).")
+                                     .arg(quoted(m_path)));
+        }
+        m_db->exec("PRAGMA journal_mode = WAL");
+        m_db->exec("PRAGMA foreign_keys = ON");
+        m_db->setBusyTimeout(1000);
+        if (version == 0) {
+            SQLite::Transaction transaction(*m_db, SQLite::TransactionBehavior::IMMEDIATE);
+            m_db->exec(kSchema);
+            m_db->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
+            transaction.commit();
+        }
+    } catch (const SQLite::Exception &e) {
+        throw StoreError(QStringLiteral("The library file %1 cannot be opened (%2).")
+                             .arg(quoted(m_path), sqliteMessage(e)));
+    }
+}
+
+std::vector<std::unique_ptr<Record>> Store::loadAll()
+{
+    std::vector<std::unique_ptr<Record>> records;
+    try {
+        SQLite::Statement query(*m_db, std::string("SELECT rowid, ") + kColumns
+                                           + " FROM records ORDER BY rowid");
+        while (query.executeStep()) {
+            const QUuid id = QUuid::fromString(textColumn(query.getColumn(1)));
+            auto record = std::unique_ptr<Record>(new Record(id));
+            Record &r = *record;
+            r.m_rowID = query.getColumn(0).getInt64();
+            r.m_title = textColumn(query.getColumn(2));
+            r.m_artist = textColumn(query.getColumn(3));
+            r.m_year = optionalInt(query.getColumn(4));
+            r.m_label = textColumn(query.getColumn(5));
+            r.m_catalogNumber = textColumn(query.getColumn(6));
+            r.m_format = textColumn(query.getColumn(7));
+            r.m_country = textColumn(query.getColumn(8));
+            r.m_genres = parseList(query.getColumn(9));
+            r.m_styles = parseList(query.getColumn(10));
+            r.m_barcode = textColumn(query.getColumn(11));
+            const SQLite::Column tracklist = query.getColumn(12);
+            if (!tracklist.isNull())
+                r.m_tracklistData = QByteArray(static_cast<const char *>(tracklist.getBlob()),
+                                               tracklist.getBytes());
+            r.m_mediaConditionRaw = textColumn(query.getColumn(13));
+            r.m_sleeveConditionRaw = textColumn(query.getColumn(14));
+            r.m_notes = textColumn(query.getColumn(15));
+            r.m_location = textColumn(query.getColumn(16));
+            if (!query.getColumn(17).isNull())
+                r.m_purchasePrice = query.getColumn(17).getDouble();
+            if (!query.getColumn(18).isNull())
+                r.m_purchaseDate = parseDate(textColumn(query.getColumn(18)));
+            r.m_rating = optionalInt(query.getColumn(19)).value_or(0);
+            r.m_isFavorite = query.getColumn(20).getInt64() != 0;
+            r.m_dateAdded = parseDate(textColumn(query.getColumn(21)));
+            r.m_cover = Record::ImageSlot{!query.getColumn(22).isNull(), false, {}};
+            r.m_thumbnail = Record::ImageSlot{!query.getColumn(23).isNull(), false, {}};
+            r.m_coverRevision = optionalInt(query.getColumn(24)).value_or(0);
+            if (!query.getColumn(25).isNull())
+                r.m_discogsReleaseID = query.getColumn(25).getInt64();
+            r.m_musicBrainzID = optionalText(query.getColumn(26));
+            r.m_sourceURL = optionalText(query.getColumn(27));
+            records.push_back(std::move(record));
+        }
+    } catch (const SQLite::Exception &e) {
+        throw StoreError(QStringLiteral("The library file %1 cannot be read (%2).")
+                             .arg(quoted(m_path), sqliteMessage(e)));
+    }
+    return records;
+}
+
+std::optional<QByteArray> Store::loadImage(const QUuid &id, bool cover)
+{
+    try {
+        m_loadImage->reset();
+        m_loadImage->bind(1, utf8(id.toString(QUuid::WithoutBraces).toUpper()));
+        m_loadImage->bind(2, cover ? kCoverKind : kThumbnailKind);
+        if (!m_loadImage->executeStep())
+            return std::nullopt;
+        const SQLite::Column bytes = m_loadImage->getColumn(0);
+        QByteArray data(static_cast<const char *>(bytes.getBlob()), bytes.getBytes());
+        m_loadImage->reset();
+        return data;
+    } catch (const SQLite::Exception &) {
+        // An unreadable image reads as none; the record's other facts stay usable.
+        return std::nullopt;
+    }
+}
+
+void Store::bindRecord(SQLite::Statement &s, const Record &r)
+{
+    s.bind(1, utf8(r.m_id.toString(QUuid::WithoutBraces).toUpper()));
+    s.bind(2, utf8(r.m_title));
+    s.bind(3, utf8(r.m_artist));
+    r.m_year ? s.bind(4, int64_t(*r.m_year)) : s.bind(4);
+    s.bind(5, utf8(r.m_label));
+    s.bind(6, utf8(r.m_catalogNumber));
+    s.bind(7, utf8(r.m_format));
+    s.bind(8, utf8(r.m_country));
+    s.bind(9, listText(r.m_genres));
+    s.bind(10, listText(r.m_styles));
+    s.bind(11, utf8(r.m_barcode));
+    if (r.m_tracklistData)
+        s.bind(12, r.m_tracklistData->constData(), int(r.m_tracklistData->size()));
+    else
+        s.bind(12);
+    s.bind(13, utf8(r.m_mediaConditionRaw));
+    s.bind(14, utf8(r.m_sleeveConditionRaw));
+    s.bind(15, utf8(r.m_notes));
+    s.bind(16, utf8(r.m_location));
+    r.m_purchasePrice ? s.bind(17, *r.m_purchasePrice) : s.bind(17);
+    r.m_purchaseDate ? s.bind(18, utf8(dateText(*r.m_purchaseDate))) : s.bind(18);
+    s.bind(19, int64_t(r.m_rating));
+    s.bind(20, int64_t(r.m_isFavorite ? 1 : 0));
+    s.bind(21, utf8(dateText(r.m_dateAdded)));
+    // Only the presence of the images is kept here; their bytes go to record_images.
+    auto bindImage = [&s](int index, const Record::ImageSlot &slot) {
+        slot.present ? s.bind(index, int64_t(1)) : s.bind(index);
+    };
+    bindImage(22, r.m_cover);
+    bindImage(23, r.m_thumbnail);
+    s.bind(24, int64_t(r.m_coverRevision));
+    r.m_discogsReleaseID ? s.bind(25, int64_t(*r.m_discogsReleaseID)) : s.bind(25);
+    r.m_musicBrainzID ? s.bind(26, utf8(*r.m_musicBrainzID)) : s.bind(26);
+    r.m_sourceURL ? s.bind(27, utf8(*r.m_sourceURL)) : s.bind(27);
+}
+
+void Store::writeImages(const Record &r)
+{
+    const std::string id = utf8(r.m_id.toString(QUuid::WithoutBraces).toUpper());
+    SQLite::Statement clear(*m_db, "DELETE FROM record_images WHERE recordID = ?");
+    clear.bind(1, id);
+    clear.exec();
+    SQLite::Statement insert(*m_db, "INSERT INTO record_images (recordID, kind, bytes) VALUES (?, ?, ?)");
+    auto write = [&](int kind, const Record::ImageSlot &slot) {
+        if (!slot.present || !slot.loaded)
+            return;
+        insert.reset();
+        insert.bind(1, id);
+        insert.bind(2, kind);
+        insert.bindNoCopy(3, slot.bytes.constData(), int(slot.bytes.size()));
+        insert.exec();
+    };
+    write(kCoverKind, r.m_cover);
+    write(kThumbnailKind, r.m_thumbnail);
+}
+
+void Store::save(const Changes &changes)
+{
+    std::vector<qint64> rowIDs;
+    rowIDs.reserve(size_t(changes.inserted.size()));
+    try {
+        SQLite::Transaction transaction(*m_db, SQLite::TransactionBehavior::IMMEDIATE);
+        if (!changes.removedRows.isEmpty()) {
+            SQLite::Statement remove(*m_db, "DELETE FROM records WHERE rowid = ?");
+            for (qint64 row : changes.removedRows) {
+                remove.reset();
+                remove.bind(1, int64_t(row));
+                remove.exec();
+            }
+        }
+        if (!changes.inserted.isEmpty()) {
+            std::string sql = std::string("INSERT INTO records (") + kColumns + ") VALUES (?";
+            for (int i = 1; i < kColumnCount; ++i)
+                sql += ", ?";
+            sql += ")";
+            SQLite::Statement insert(*m_db, sql);
+            for (const Record *record : changes.inserted) {
+                insert.reset();
+                bindRecord(insert, *record);
+                insert.exec();
+                rowIDs.push_back(m_db->getLastInsertRowid());
+                if (record->m_cover.present || record->m_thumbnail.present)
+                    writeImages(*record);
+            }
+        }
+        if (!changes.updated.isEmpty()) {
+            std::string sql = "UPDATE records SET (";
+            sql += kColumns;
+            sql += ") = (?";
+            for (int i = 1; i < kColumnCount; ++i)
+                sql += ", ?";
+            sql += ") WHERE rowid = ?";
+            SQLite::Statement update(*m_db, sql);
+            for (const Record *record : changes.updated) {
+                update.reset();
+                bindRecord(update, *record);
+                update.bind(kColumnCount + 1, int64_t(record->m_rowID));
+                update.exec();
+                if (record->m_imagesChanged)
+                    writeImages(*record);
+            }
+        }
+        transaction.commit();
+    } catch (const SQLite::Exception &e) {
+        throw StoreError(QStringLiteral("The library could not be saved (%1).").arg(sqliteMessage(e)));
+    }
+
+    // Committed: the bytes now live in the store and are read again when asked for.
+    auto release = [](Record &record) {
+        for (Record::ImageSlot *slot : {&record.m_cover, &record.m_thumbnail}) {
+            if (slot->present && slot->loaded) {
+                slot->loaded = false;
+                slot->bytes = QByteArray();
+            }
+        }
+        record.m_imagesChanged = false;
+    };
+    for (qsizetype i = 0; i < changes.inserted.size(); ++i) {
+        changes.inserted[i]->m_rowID = rowIDs[size_t(i)];
+        release(*changes.inserted[i]);
+    }
+    for (Record *record : changes.updated)
+        release(*record);
+}
+
+} // namespace vorla

@@ -1,0 +1,59 @@
+// The SQLite file behind a ModelContext: one table of records (the 27 stored properties in
+// order), their cover and thumbnail bytes in a side table read on demand. Internal to the
+// models layer; GUI code goes through ModelContext.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QUuid>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace SQLite {
+class Database;
+class Statement;
+} // namespace SQLite
+
+namespace vorla {
+
+class Record;
+
+class Store
+{
+public:
+    // The schema version this build writes; files of a newer version are refused.
+    static constexpr int kSchemaVersion = 1;
+
+    // Opens or creates the file at `path` (":memory:" for a private in-memory store);
+    // throws StoreError for a folder, a damaged or foreign file, or a newer schema.
+    explicit Store(const QString &path);
+    ~Store();
+
+    // Every stored record, in row order; image bytes are left in the store.
+    std::vector<std::unique_ptr<Record>> loadAll();
+    std::optional<QByteArray> loadImage(const QUuid &id, bool cover);
+
+    struct Changes
+    {
+        QList<Record *> inserted;
+        QList<Record *> updated;
+        QList<qint64> removedRows;
+    };
+    // Writes all changes in one transaction, or nothing (throws StoreError). On success the
+    // inserted records get their row ids and written image bytes are released from memory.
+    void save(const Changes &changes);
+
+private:
+    void openSchema();
+    void bindRecord(SQLite::Statement &statement, const Record &record);
+    void writeImages(const Record &record);
+
+    QString m_path;
+    std::unique_ptr<SQLite::Database> m_db;
+    std::unique_ptr<SQLite::Statement> m_loadImage;
+};
+
+} // namespace vorla
