@@ -1,14 +1,11 @@
 // Process start: a diagnostic command chosen by the environment, or the windowed application.
 #include "app/debug_hooks.h"
-#include "models/error.h"
-#include "models/model_context.h"
-#include "models/persistence.h"
+#include "app/vorla_app.h"
 #include "services/network_gateway.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 
-#include <cstdio>
 #include <memory>
 
 using namespace vorla;
@@ -31,13 +28,5 @@ int main(int argc, char *argv[])
     if (DebugHooks::runCommandLineHookIfRequested())
         return app->exec();
 
-    std::unique_ptr<ModelContext> context;
-    try {
-        context = Persistence::makeContainer();
-    } catch (const Error &error) {
-        std::fprintf(stderr, "Could not open the Vorla library: %s\n", error.what());
-        return 1;
-    }
-
-    return 0;
+    return VorlaApp::run();
 }
