@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +82,13 @@ public:
 class MetadataRefresherTest : public testing::Test
 {
 protected:
+    // Lookups still running belong to the fake; let them end before it goes.
+    ~MetadataRefresherTest() override
+    {
+        refresher.cancel();
+        QThreadPool::globalInstance()->waitForDone();
+    }
+
     // Records are looked up by barcode here, so the barcode names the fake's answer.
     Record *add(const QString &barcode, const QString &title = QStringLiteral("T"),
         const QString &artist = QStringLiteral("A"))
