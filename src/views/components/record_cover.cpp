@@ -2,6 +2,7 @@
 
 #include "models/model_context.h"
 #include "models/record.h"
+#include "services/image_cache.h"
 
 #include <QPaintEvent>
 
@@ -9,10 +10,7 @@ namespace vorla {
 
 QImage recordCoverImage(const Record &record, bool full)
 {
-    std::optional<QByteArray> data = full ? record.coverImageData() : std::nullopt;
-    if (!data)
-        data = record.thumbnailData();
-    return data ? QImage::fromData(*data) : QImage();
+    return ImageCache::shared().image(record, full);
 }
 
 QString coverSeed(const Record &record)
