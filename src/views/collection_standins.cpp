@@ -5,6 +5,7 @@
 #include "views/components/cover_painter.h"
 #include "views/components/flow_chips.h"
 #include "views/components/record_cover.h"
+#include "views/components/star_rating.h"
 #include "views/components/symbol_icon.h"
 #include "views/main_window.h"
 
@@ -174,6 +175,9 @@ StandInInspector::StandInInspector(MainWindow *window, QWidget *parent)
     m_subtitle->setWordWrap(true);
     m_subtitle->setTextFormat(Qt::PlainText);
     layout->addWidget(m_subtitle);
+    m_stars = new StarRating(this);
+    m_stars->setStarSize(15);
+    layout->addWidget(m_stars);
     m_chips = new FlowChips(this);
     layout->addWidget(m_chips);
     layout->addStretch(1);
@@ -195,6 +199,8 @@ void StandInInspector::reload()
         cover->show();
         m_title->setText(displayTitle(record));
         m_subtitle->setText(displayArtist(record));
+        m_stars->setRating(record.rating());
+        m_stars->show();
         QList<ChipItem> chips;
         if (record.year())
             chips.append({ QString::number(*record.year()), QStringLiteral("calendar") });
@@ -202,20 +208,29 @@ void StandInInspector::reload()
             chips.append({ record.format(), QStringLiteral("opticaldisc") });
         if (!record.country().isEmpty())
             chips.append({ record.country(), QStringLiteral("globe") });
+        if (record.mediaCondition() != Grading::notGraded)
+            chips.append({ shortLabel(record.mediaCondition()), QStringLiteral("seal") });
         m_chips->setItems(chips);
         m_chips->show();
         return;
     }
     cover->setRecord(nullptr, true);
     cover->hide();
-    m_chips->hide();
+    m_stars->hide();
     if (selected.size() > 1) {
         m_title->setText(tr("%1 Records Selected").arg(selected.size()));
         m_subtitle->clear();
-    } else {
-        m_title->setText(tr("Collection"));
-        m_subtitle->setText(countText(m_window->context()->records().size()));
+        m_chips->hide();
+        return;
     }
+    const QList<Record *> &all = m_window->context()->records();
+    m_title->setText(tr("Collection"));
+    m_subtitle->setText(countText(all.size()));
+    QList<ChipItem> genres;
+    for (const auto &[genre, count] : Record::genreCounts(all))
+        genres.append({ QStringLiteral("%1 %2").arg(genre).arg(count), QStringLiteral("tag") });
+    m_chips->setItems(genres);
+    m_chips->setVisible(!genres.isEmpty());
 }
 
 } // namespace vorla

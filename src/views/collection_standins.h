@@ -13,6 +13,7 @@ namespace vorla {
 
 class FlowChips;
 class MainWindow;
+class StarRating;
 class Record;
 
 // The records as a list of covers (grid) or of text lines (list); selection follows the
@@ -75,6 +76,7 @@ private:
     QWidget *m_cover = nullptr;
     QLabel *m_title = nullptr;
     QLabel *m_subtitle = nullptr;
+    StarRating *m_stars = nullptr;
     FlowChips *m_chips = nullptr;
 };
 
