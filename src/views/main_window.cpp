@@ -30,6 +30,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 
 namespace vorla {
 
@@ -609,7 +610,8 @@ void MainWindow::setTableView(QWidget *view)
 
 void MainWindow::setStatusBarView(QWidget *view)
 {
-    m_collectionLayout->replaceWidget(m_statusBarView, view);
+    // The layout hands back the old widget's item, which is ours to free.
+    std::unique_ptr<QLayoutItem> old(m_collectionLayout->replaceWidget(m_statusBarView, view));
     replaceView(m_statusBarView, view);
 }
 

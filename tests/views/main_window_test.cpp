@@ -248,3 +248,31 @@ TEST_F(MainWindowTest, StagedActionsSelectAndList)
     w.applyDebugAction(std::nullopt);
     EXPECT_EQ(w.selection(), QSet<QUuid> { newest->id() });
 }
+
+TEST_F(MainWindowTest, PlacedViewsTakeTheStandInsPlaces)
+{
+    add(QStringLiteral("Harbor Lights"), QStringLiteral("Marta Quill"));
+    MainWindow &w = window();
+    w.show();
+    auto *grid = new QWidget;
+    auto *table = new QWidget;
+    auto *sidebar = new QWidget;
+    auto *status = new QWidget;
+    w.setGridView(grid);
+    w.setTableView(table);
+    w.setSidebarView(sidebar);
+    w.setStatusBarView(status);
+    settle();
+    EXPECT_EQ(w.gridView(), grid);
+    EXPECT_TRUE(grid->isVisible());
+    EXPECT_FALSE(table->isVisible());
+    EXPECT_TRUE(sidebar->isVisible());
+    EXPECT_TRUE(status->isVisible());
+    EXPECT_GE(sidebar->width(), 190);
+    EXPECT_TRUE(w.findChildren<StandInCollectionList *>().isEmpty()
+        || !w.findChildren<StandInCollectionList *>().first()->isVisible());
+    w.setViewMode(ViewMode::list);
+    settle();
+    EXPECT_TRUE(table->isVisible());
+    EXPECT_FALSE(grid->isVisible());
+}
