@@ -154,6 +154,11 @@ std::optional<QByteArray> ModelContext::loadImage(const Record &record, bool cov
     return m_store->loadImage(record.id(), cover);
 }
 
+std::optional<QByteArray> ModelContext::loadTracklist(const Record &record) const
+{
+    return m_store->loadTracklist(record.m_rowID);
+}
+
 void ModelContext::scheduleSave()
 {
     if (!m_autosaveTimer.isActive())

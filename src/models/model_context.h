@@ -63,6 +63,7 @@ private:
 
     void recordChanged(Record *record);
     std::optional<QByteArray> loadImage(const Record &record, bool cover) const;
+    std::optional<QByteArray> loadTracklist(const Record &record) const;
     void autosave();
     void scheduleSave();
 

@@ -29,9 +29,9 @@ QString articleSortKey(const QString &text)
 
 } // namespace
 
-Record::Record() : Record(QUuid::createUuid()) {}
+Record::Record() : Record(QUuid::createUuid(), QDateTime::currentDateTimeUtc()) {}
 
-Record::Record(const QUuid &id) : m_id(id), m_dateAdded(QDateTime::currentDateTimeUtc()) {}
+Record::Record(const QUuid &id, const QDateTime &dateAdded) : m_id(id), m_dateAdded(dateAdded) {}
 
 Record::~Record() = default;
 
@@ -60,7 +60,27 @@ void Record::setCountry(const QString &country) { assign(m_country, country); }
 void Record::setGenres(const QStringList &genres) { assign(m_genres, genres); }
 void Record::setStyles(const QStringList &styles) { assign(m_styles, styles); }
 void Record::setBarcode(const QString &barcode) { assign(m_barcode, barcode); }
-void Record::setTracklistData(const std::optional<QByteArray> &data) { assign(m_tracklistData, data); }
+void Record::setTracklistData(const std::optional<QByteArray> &data)
+{
+    if (tracklistData() == data)
+        return;
+    m_tracklist = heldBytes(data);
+    changed();
+}
+
+std::optional<QByteArray> Record::tracklistData() const
+{
+    if (!m_tracklist.present)
+        return std::nullopt;
+    if (m_tracklist.loaded || !m_context)
+        return m_tracklist.bytes;
+    return m_context->loadTracklist(*this);
+}
+
+Record::StoredBytes Record::heldBytes(const std::optional<QByteArray> &data)
+{
+    return StoredBytes{data.has_value(), true, data.value_or(QByteArray())};
+}
 void Record::setMediaConditionRaw(const QString &raw) { assign(m_mediaConditionRaw, raw); }
 void Record::setSleeveConditionRaw(const QString &raw) { assign(m_sleeveConditionRaw, raw); }
 void Record::setNotes(const QString &notes) { assign(m_notes, notes); }
@@ -76,7 +96,7 @@ void Record::setSourceURL(const std::optional<QString> &url) { assign(m_sourceUR
 
 std::optional<QByteArray> Record::imageData(ImageKind kind) const
 {
-    const ImageSlot &slot = kind == ImageKind::cover ? m_cover : m_thumbnail;
+    const StoredBytes &slot = kind == ImageKind::cover ? m_cover : m_thumbnail;
     if (!slot.present)
         return std::nullopt;
     if (slot.loaded || !m_context)
@@ -103,7 +123,8 @@ void Record::setSleeveCondition(Grading grading) { setSleeveConditionRaw(rawValu
 
 QList<Track> Record::tracks() const
 {
-    return m_tracklistData ? decodeTracklist(*m_tracklistData) : QList<Track>();
+    const std::optional<QByteArray> data = tracklistData();
+    return data ? decodeTracklist(*data) : QList<Track>();
 }
 
 void Record::setTracks(const QList<Track> &tracks) { setTracklistData(encodeTracklist(tracks)); }
@@ -132,25 +153,66 @@ void Record::replaceCover(const std::optional<QByteArray> &cover)
     std::optional<QByteArray> thumbnail;
     if (cover)
         thumbnail = ImageUtil::downscaledJPEG(*cover, kThumbnailMaxPixel, kCoverQuality);
-    m_cover = ImageSlot{cover.has_value(), true, cover.value_or(QByteArray())};
-    m_thumbnail = ImageSlot{thumbnail.has_value(), true, thumbnail.value_or(QByteArray())};
+    m_cover = heldBytes(cover);
+    m_thumbnail = heldBytes(thumbnail);
     ++m_coverRevision;
     m_imagesChanged = true;
     changed();
 }
 
+namespace {
+
+char16_t asciiLower(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+}
+
+// Case-insensitive containment of an ASCII needle with Unicode simple case folding of the
+// text (so the Kelvin sign still matches "k"), without the cost of folding every character.
+bool containsASCIIIgnoringCase(QStringView text, QStringView needle)
+{
+    const qsizetype n = needle.size();
+    if (n > text.size())
+        return false;
+    auto folded = [](char16_t c) {
+        return c < 0x80 ? asciiLower(c) : char16_t(QChar::toCaseFolded(c));
+    };
+    const char16_t first = asciiLower(needle[0].unicode());
+    for (qsizetype i = 0; i + n <= text.size(); ++i) {
+        if (folded(text[i].unicode()) != first)
+            continue;
+        qsizetype j = 1;
+        while (j < n && folded(text[i + j].unicode()) == asciiLower(needle[j].unicode()))
+            ++j;
+        if (j == n)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool Record::matches(const QString &search) const
 {
     if (search.isEmpty())
         return false;
-    auto has = [&search](const QString &text) { return text.contains(search, Qt::CaseInsensitive); };
+    bool ascii = true;
+    bool yearLike = true; // only digits and a minus sign can occur in a year's text
+    for (QChar c : search) {
+        ascii = ascii && c.unicode() < 0x80;
+        yearLike = yearLike && ((c >= u'0' && c <= u'9') || c == u'-');
+    }
+    auto has = [&search, ascii](const QString &text) {
+        return ascii ? containsASCIIIgnoringCase(text, search)
+                     : text.contains(search, Qt::CaseInsensitive);
+    };
     if (has(m_title) || has(m_artist) || has(m_label) || has(m_catalogNumber) || has(m_barcode)
         || has(m_format) || has(m_country) || has(m_notes) || has(m_location))
         return true;
     if (std::any_of(m_genres.begin(), m_genres.end(), has)
         || std::any_of(m_styles.begin(), m_styles.end(), has))
         return true;
-    return has(m_year ? QString::number(*m_year) : QString());
+    return yearLike && m_year && QString::number(*m_year).contains(search);
 }
 
 void Record::applyReleaseMetadata(const RecordDraft &draft)

@@ -52,7 +52,10 @@ public:
     void setStyles(const QStringList &styles);
     const QString &barcode() const { return m_barcode; }
     void setBarcode(const QString &barcode);
-    const std::optional<QByteArray> &tracklistData() const { return m_tracklistData; }
+    // Like the images, the tracklist bytes of a stored record are read from the store on
+    // demand; hasTracklistData() reads nothing.
+    std::optional<QByteArray> tracklistData() const;
+    bool hasTracklistData() const { return m_tracklist.present; }
     void setTracklistData(const std::optional<QByteArray> &data);
     const QString &mediaConditionRaw() const { return m_mediaConditionRaw; }
     void setMediaConditionRaw(const QString &raw);
@@ -119,16 +122,18 @@ private:
     friend class ModelContext;
     friend class Store;
 
-    // Image bytes: absent, held in memory, or present in the store and read when asked for.
-    struct ImageSlot
+    // Bytes that may stay in the store: absent, held in memory, or present in the store and
+    // read when asked for.
+    struct StoredBytes
     {
         bool present = false;
         bool loaded = true;
         QByteArray bytes;
     };
     enum class ImageKind { cover, thumbnail };
+    static StoredBytes heldBytes(const std::optional<QByteArray> &data);
 
-    explicit Record(const QUuid &id);
+    Record(const QUuid &id, const QDateTime &dateAdded);
     std::optional<QByteArray> imageData(ImageKind kind) const;
     // Stores an already downscaled cover and its thumbnail; counts a cover change.
     void replaceCover(const std::optional<QByteArray> &cover);
@@ -152,7 +157,7 @@ private:
     QStringList m_genres;
     QStringList m_styles;
     QString m_barcode;
-    std::optional<QByteArray> m_tracklistData;
+    StoredBytes m_tracklist;
     QString m_mediaConditionRaw;
     QString m_sleeveConditionRaw;
     QString m_notes;
@@ -162,8 +167,8 @@ private:
     int m_rating = 0;
     bool m_isFavorite = false;
     QDateTime m_dateAdded;
-    ImageSlot m_cover;
-    ImageSlot m_thumbnail;
+    StoredBytes m_cover;
+    StoredBytes m_thumbnail;
     int m_coverRevision = 0;
     std::optional<qint64> m_discogsReleaseID;
     std::optional<QString> m_musicBrainzID;

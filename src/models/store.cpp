@@ -4,6 +4,7 @@
 #include "models/record.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -89,32 +90,38 @@ std::string utf8(const QString &text)
     return text.toStdString();
 }
 
-QString textColumn(const SQLite::Column &column)
-{
-    // The text first: its byte count is only defined once SQLite has made it.
-    const char *text = column.getText();
-    return QString::fromUtf8(text, column.getBytes());
-}
-
-std::optional<QString> optionalText(const SQLite::Column &column)
-{
-    if (column.isNull())
-        return std::nullopt;
-    return textColumn(column);
-}
-
 QString dateText(const QDateTime &date)
 {
     return date.toUTC().toString(Qt::ISODateWithMs);
 }
 
-QDateTime parseDate(const QString &text)
+// Our own "yyyy-MM-ddTHH:mm:ss.zzzZ" is read directly (a library holds one per record);
+// anything else goes through Qt's ISO 8601 reader.
+QDateTime parseDate(const char *text, int size)
 {
-    QDateTime date = QDateTime::fromString(text, Qt::ISODateWithMs);
+    auto number = [text](int from, int count) {
+        int value = 0;
+        for (int i = from; i < from + count; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return -1;
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    if (size == 24 && text[4] == '-' && text[7] == '-' && text[10] == 'T' && text[13] == ':'
+        && text[16] == ':' && text[19] == '.' && text[23] == 'Z') {
+        const QDate day(number(0, 4), number(5, 2), number(8, 2));
+        const QTime time(number(11, 2), number(14, 2), number(17, 2), number(20, 3));
+        if (day.isValid() && time.isValid())
+            return QDateTime(day, time, Qt::UTC);
+    }
+    const QString iso = QString::fromUtf8(text, size);
+    QDateTime date = QDateTime::fromString(iso, Qt::ISODateWithMs);
     if (!date.isValid())
-        date = QDateTime::fromString(text, Qt::ISODate);
+        date = QDateTime::fromString(iso, Qt::ISODate);
     return date.toUTC();
 }
+
 
 std::string listText(const QStringList &list)
 {
@@ -123,10 +130,8 @@ std::string listText(const QStringList &list)
     return QJsonDocument(QJsonArray::fromStringList(list)).toJson(QJsonDocument::Compact).toStdString();
 }
 
-QStringList parseList(const SQLite::Column &column)
+QStringList parseList(const char *data, int size)
 {
-    const char *data = column.getText();
-    const int size = column.getBytes();
     if (size <= 2)
         return {};
     const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromRawData(data, size));
@@ -138,15 +143,82 @@ QStringList parseList(const SQLite::Column &column)
     return list;
 }
 
-std::optional<int> optionalInt(const SQLite::Column &column)
+// Values that repeat across a collection (artists, labels, formats, grades, genre lists)
+// share one copy in memory.
+class Interner
 {
-    if (column.isNull())
-        return std::nullopt;
-    const qint64 value = column.getInt64();
-    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return int(value);
-}
+public:
+    const QString &text(const char *data, int size)
+    {
+        const auto found = m_texts.constFind(QByteArray::fromRawData(data, size));
+        if (found != m_texts.cend())
+            return *found;
+        return *m_texts.insert(QByteArray(data, size), QString::fromUtf8(data, size));
+    }
+    const QStringList &list(const char *data, int size)
+    {
+        const auto found = m_lists.constFind(QByteArray::fromRawData(data, size));
+        if (found != m_lists.cend())
+            return *found;
+        return *m_lists.insert(QByteArray(data, size), parseList(data, size));
+    }
+
+private:
+    QHash<QByteArray, QString> m_texts;
+    QHash<QByteArray, QStringList> m_lists;
+};
+
+// One row of the load query, read through SQLite's own API: a library has 100,000 of them.
+class Row
+{
+public:
+    explicit Row(sqlite3_stmt *statement) : m_statement(statement) {}
+    bool isNull(int i) const { return sqlite3_column_type(m_statement, i) == SQLITE_NULL; }
+    qint64 integer(int i) const { return sqlite3_column_int64(m_statement, i); }
+    double real(int i) const { return sqlite3_column_double(m_statement, i); }
+    const char *data(int i) const
+    {
+        const unsigned char *text = sqlite3_column_text(m_statement, i);
+        return text ? reinterpret_cast<const char *>(text) : "";
+    }
+    int size(int i) const { return sqlite3_column_bytes(m_statement, i); }
+    QString text(int i) const
+    {
+        const char *d = data(i); // before size(): the byte count is that of the text form
+        return QString::fromUtf8(d, size(i));
+    }
+    std::optional<QString> optionalText(int i) const
+    {
+        return isNull(i) ? std::nullopt : std::optional<QString>(text(i));
+    }
+    std::optional<int> optionalInt(int i) const
+    {
+        if (isNull(i))
+            return std::nullopt;
+        const qint64 value = integer(i);
+        if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+            return std::nullopt;
+        return int(value);
+    }
+    QDateTime date(int i) const
+    {
+        const char *d = data(i);
+        return parseDate(d, size(i));
+    }
+    const QString &shared(Interner &interner, int i) const
+    {
+        const char *d = data(i);
+        return interner.text(d, size(i));
+    }
+    const QStringList &sharedList(Interner &interner, int i) const
+    {
+        const char *d = data(i);
+        return interner.list(d, size(i));
+    }
+
+private:
+    sqlite3_stmt *m_statement;
+};
 
 } // namespace
 
@@ -165,6 +237,8 @@ Store::Store(const QString &path) : m_path(path)
     openSchema();
     m_loadImage = std::make_unique<SQLite::Statement>(
         *m_db, "SELECT bytes FROM record_images WHERE recordID = ? AND kind = ?");
+    m_loadTracklist = std::make_unique<SQLite::Statement>(
+        *m_db, "SELECT tracklistData FROM records WHERE rowid = ?");
 }
 
 Store::~Store() = default;
@@ -218,51 +292,58 @@ void Store::openSchema()
 std::vector<std::unique_ptr<Record>> Store::loadAll()
 {
     std::vector<std::unique_ptr<Record>> records;
-    try {
-        SQLite::Statement query(*m_db, std::string("SELECT rowid, ") + kColumns
-                                           + " FROM records ORDER BY rowid");
-        while (query.executeStep()) {
-            const QUuid id = QUuid::fromString(textColumn(query.getColumn(1)));
-            auto record = std::unique_ptr<Record>(new Record(id));
-            Record &r = *record;
-            r.m_rowID = query.getColumn(0).getInt64();
-            r.m_title = textColumn(query.getColumn(2));
-            r.m_artist = textColumn(query.getColumn(3));
-            r.m_year = optionalInt(query.getColumn(4));
-            r.m_label = textColumn(query.getColumn(5));
-            r.m_catalogNumber = textColumn(query.getColumn(6));
-            r.m_format = textColumn(query.getColumn(7));
-            r.m_country = textColumn(query.getColumn(8));
-            r.m_genres = parseList(query.getColumn(9));
-            r.m_styles = parseList(query.getColumn(10));
-            r.m_barcode = textColumn(query.getColumn(11));
-            const SQLite::Column tracklist = query.getColumn(12);
-            if (!tracklist.isNull())
-                r.m_tracklistData = QByteArray(static_cast<const char *>(tracklist.getBlob()),
-                                               tracklist.getBytes());
-            r.m_mediaConditionRaw = textColumn(query.getColumn(13));
-            r.m_sleeveConditionRaw = textColumn(query.getColumn(14));
-            r.m_notes = textColumn(query.getColumn(15));
-            r.m_location = textColumn(query.getColumn(16));
-            if (!query.getColumn(17).isNull())
-                r.m_purchasePrice = query.getColumn(17).getDouble();
-            if (!query.getColumn(18).isNull())
-                r.m_purchaseDate = parseDate(textColumn(query.getColumn(18)));
-            r.m_rating = optionalInt(query.getColumn(19)).value_or(0);
-            r.m_isFavorite = query.getColumn(20).getInt64() != 0;
-            r.m_dateAdded = parseDate(textColumn(query.getColumn(21)));
-            r.m_cover = Record::ImageSlot{!query.getColumn(22).isNull(), false, {}};
-            r.m_thumbnail = Record::ImageSlot{!query.getColumn(23).isNull(), false, {}};
-            r.m_coverRevision = optionalInt(query.getColumn(24)).value_or(0);
-            if (!query.getColumn(25).isNull())
-                r.m_discogsReleaseID = query.getColumn(25).getInt64();
-            r.m_musicBrainzID = optionalText(query.getColumn(26));
-            r.m_sourceURL = optionalText(query.getColumn(27));
-            records.push_back(std::move(record));
-        }
-    } catch (const SQLite::Exception &e) {
+    // The tracklist stays in the file like the images; only its presence is read.
+    std::string columns = kColumns;
+    columns.replace(columns.find("tracklistData"), 13, "tracklistData IS NOT NULL");
+    const std::string sql = "SELECT rowid, " + columns + " FROM records ORDER BY rowid";
+    sqlite3_stmt *statement = nullptr;
+    int status = sqlite3_prepare_v2(m_db->getHandle(), sql.c_str(), -1, &statement, nullptr);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> finalizer(statement, sqlite3_finalize);
+    Interner shared;
+    const Row row(statement);
+    while (status == SQLITE_OK || status == SQLITE_ROW) {
+        status = sqlite3_step(statement);
+        if (status != SQLITE_ROW)
+            break;
+        const QByteArray idText = QByteArray::fromRawData(row.data(1), row.size(1));
+        auto record = std::unique_ptr<Record>(new Record(QUuid::fromString(QLatin1StringView(idText)),
+                                                         QDateTime()));
+        Record &r = *record;
+        r.m_rowID = row.integer(0);
+        r.m_title = row.text(2);
+        r.m_artist = row.shared(shared, 3);
+        r.m_year = row.optionalInt(4);
+        r.m_label = row.shared(shared, 5);
+        r.m_catalogNumber = row.text(6);
+        r.m_format = row.shared(shared, 7);
+        r.m_country = row.shared(shared, 8);
+        r.m_genres = row.sharedList(shared, 9);
+        r.m_styles = row.sharedList(shared, 10);
+        r.m_barcode = row.text(11);
+        r.m_tracklist = Record::StoredBytes{row.integer(12) != 0, false, {}};
+        r.m_mediaConditionRaw = row.shared(shared, 13);
+        r.m_sleeveConditionRaw = row.shared(shared, 14);
+        r.m_notes = row.text(15);
+        r.m_location = row.shared(shared, 16);
+        if (!row.isNull(17))
+            r.m_purchasePrice = row.real(17);
+        if (!row.isNull(18))
+            r.m_purchaseDate = row.date(18);
+        r.m_rating = row.optionalInt(19).value_or(0);
+        r.m_isFavorite = row.integer(20) != 0;
+        r.m_dateAdded = row.date(21);
+        r.m_cover = Record::StoredBytes{!row.isNull(22), false, {}};
+        r.m_thumbnail = Record::StoredBytes{!row.isNull(23), false, {}};
+        r.m_coverRevision = row.optionalInt(24).value_or(0);
+        if (!row.isNull(25))
+            r.m_discogsReleaseID = row.integer(25);
+        r.m_musicBrainzID = row.optionalText(26);
+        r.m_sourceURL = row.optionalText(27);
+        records.push_back(std::move(record));
+    }
+    if (status != SQLITE_DONE) {
         throw StoreError(QStringLiteral("The library file %1 cannot be read (%2).")
-                             .arg(quoted(m_path), sqliteMessage(e)));
+                             .arg(quoted(m_path), QString::fromUtf8(sqlite3_errmsg(m_db->getHandle()))));
     }
     return records;
 }
@@ -285,6 +366,23 @@ std::optional<QByteArray> Store::loadImage(const QUuid &id, bool cover)
     }
 }
 
+std::optional<QByteArray> Store::loadTracklist(qint64 rowID)
+{
+    try {
+        m_loadTracklist->reset();
+        m_loadTracklist->bind(1, int64_t(rowID));
+        if (!m_loadTracklist->executeStep() || m_loadTracklist->getColumn(0).isNull())
+            return std::nullopt;
+        const SQLite::Column bytes = m_loadTracklist->getColumn(0);
+        QByteArray data(static_cast<const char *>(bytes.getBlob()), bytes.getBytes());
+        m_loadTracklist->reset();
+        return data;
+    } catch (const SQLite::Exception &) {
+        // Read like an undecodable tracklist: as none.
+        return std::nullopt;
+    }
+}
+
 void Store::bindRecord(SQLite::Statement &s, const Record &r)
 {
     s.bind(1, utf8(r.m_id.toString(QUuid::WithoutBraces).toUpper()));
@@ -298,8 +396,11 @@ void Store::bindRecord(SQLite::Statement &s, const Record &r)
     s.bind(9, listText(r.m_genres));
     s.bind(10, listText(r.m_styles));
     s.bind(11, utf8(r.m_barcode));
-    if (r.m_tracklistData)
-        s.bind(12, r.m_tracklistData->constData(), int(r.m_tracklistData->size()));
+    const std::optional<QByteArray> tracklist =
+        r.m_tracklist.loaded ? (r.m_tracklist.present ? std::optional(r.m_tracklist.bytes) : std::nullopt)
+                             : loadTracklist(r.m_rowID);
+    if (tracklist)
+        s.bind(12, tracklist->constData(), int(tracklist->size()));
     else
         s.bind(12);
     s.bind(13, utf8(r.m_mediaConditionRaw));
@@ -312,7 +413,7 @@ void Store::bindRecord(SQLite::Statement &s, const Record &r)
     s.bind(20, int64_t(r.m_isFavorite ? 1 : 0));
     s.bind(21, utf8(dateText(r.m_dateAdded)));
     // Only the presence of the images is kept here; their bytes go to record_images.
-    auto bindImage = [&s](int index, const Record::ImageSlot &slot) {
+    auto bindImage = [&s](int index, const Record::StoredBytes &slot) {
         slot.present ? s.bind(index, int64_t(1)) : s.bind(index);
     };
     bindImage(22, r.m_cover);
@@ -330,7 +431,7 @@ void Store::writeImages(const Record &r)
     clear.bind(1, id);
     clear.exec();
     SQLite::Statement insert(*m_db, "INSERT INTO record_images (recordID, kind, bytes) VALUES (?, ?, ?)");
-    auto write = [&](int kind, const Record::ImageSlot &slot) {
+    auto write = [&](int kind, const Record::StoredBytes &slot) {
         if (!slot.present || !slot.loaded)
             return;
         insert.reset();
@@ -396,7 +497,7 @@ void Store::save(const Changes &changes)
 
     // Committed: the bytes now live in the store and are read again when asked for.
     auto release = [](Record &record) {
-        for (Record::ImageSlot *slot : {&record.m_cover, &record.m_thumbnail}) {
+        for (Record::StoredBytes *slot : {&record.m_cover, &record.m_thumbnail, &record.m_tracklist}) {
             if (slot->present && slot->loaded) {
                 slot->loaded = false;
                 slot->bytes = QByteArray();

@@ -1,5 +1,6 @@
 // The SQLite file behind a ModelContext: one table of records (the 27 stored properties in
-// order), their cover and thumbnail bytes in a side table read on demand. Internal to the
+// order), their cover and thumbnail bytes in a side table; images and tracklists are read on
+// demand. Internal to the
 // models layer; GUI code goes through ModelContext.
 #pragma once
 
@@ -35,6 +36,7 @@ public:
     // Every stored record, in row order; image bytes are left in the store.
     std::vector<std::unique_ptr<Record>> loadAll();
     std::optional<QByteArray> loadImage(const QUuid &id, bool cover);
+    std::optional<QByteArray> loadTracklist(qint64 rowID);
 
     struct Changes
     {
@@ -54,6 +56,7 @@ private:
     QString m_path;
     std::unique_ptr<SQLite::Database> m_db;
     std::unique_ptr<SQLite::Statement> m_loadImage;
+    std::unique_ptr<SQLite::Statement> m_loadTracklist;
 };
 
 } // namespace vorla

@@ -132,3 +132,14 @@ TEST(Record, SetCoverDownscalesAndCounts)
     EXPECT_EQ(record.coverImageData(), std::nullopt);
     EXPECT_EQ(record.coverRevision(), 3);
 }
+
+TEST(Record, SearchFoldsCaseBeyondASCII)
+{
+    Record record;
+    record.setTitle(QStringLiteral("\u212Aelvin Stra\u00dfe \u00c9t\u00c9"));
+    EXPECT_TRUE(record.matches(QStringLiteral("kelvin")));  // Kelvin sign folds to k
+    EXPECT_TRUE(record.matches(QStringLiteral("\u00e9t\u00e9")));
+    EXPECT_TRUE(record.matches(QStringLiteral("STRA\u00dfE")));
+    EXPECT_FALSE(record.matches(QStringLiteral("ete")));
+    EXPECT_FALSE(record.matches(QStringLiteral("kelvin stra\u00dfe  ")));
+}

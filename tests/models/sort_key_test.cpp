@@ -59,3 +59,29 @@ TEST(SortKey, ComparatorAndSortAgree)
         }
     }
 }
+
+TEST(SortKey, TextKeysSortLikeTheirComparator)
+{
+    // Keys sharing long prefixes, empty keys and non-ASCII text.
+    const char *artists[] = {"The Band", "Band", "band of gold", "", "  ", "Bandit", "Ängel",
+                             "angel", "The", "the the", "Zed", "bandb", "BAND"};
+    std::vector<std::unique_ptr<Record>> owned;
+    QList<Record *> records;
+    for (const char *artist : artists) {
+        owned.push_back(std::make_unique<Record>());
+        owned.back()->setArtist(QString::fromUtf8(artist));
+        owned.back()->setTitle(QString::fromUtf8(artist));
+        owned.back()->setLabel(QString::fromUtf8(artist));
+        records.append(owned.back().get());
+    }
+    for (SortKey key : {SortKey::artist, SortKey::title, SortKey::label}) {
+        for (bool ascending : {true, false}) {
+            SCOPED_TRACE(rawValue(key).toStdString() + (ascending ? " up" : " down"));
+            QList<Record *> fast = records;
+            sortRecords(fast, key, ascending);
+            QList<Record *> reference = records;
+            std::stable_sort(reference.begin(), reference.end(), comparator(key, ascending));
+            EXPECT_EQ(fast, reference);
+        }
+    }
+}

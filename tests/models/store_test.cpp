@@ -303,3 +303,27 @@ TEST_F(StoreTest, ClosingSavesPendingChanges)
     }
     EXPECT_EQ(count("SELECT count(*) FROM records WHERE title = 'unsaved'"), 1);
 }
+
+TEST_F(StoreTest, TracklistStaysInTheFileUntilRead)
+{
+    QUuid id;
+    QByteArray tracklist;
+    {
+        ModelContext context(path());
+        Record *record = context.insert(fullRecord());
+        id = record->id();
+        tracklist = *record->tracklistData();
+        context.save();
+    }
+    {
+        ModelContext reopened(path());
+        Record *record = reopened.record(id);
+        EXPECT_TRUE(record->hasTracklistData());
+        // Saving another edit keeps the tracklist it never read.
+        record->setNotes(QStringLiteral("edited"));
+        reopened.save();
+        EXPECT_EQ(record->tracklistData(), tracklist);
+        EXPECT_EQ(record->tracks().size(), 1);
+    }
+    EXPECT_EQ(count("SELECT count(*) FROM records WHERE tracklistData IS NOT NULL AND notes = 'edited'"), 1);
+}

@@ -1,0 +1,212 @@
+// The collection model at 100,000 records without images: opening the library, searching,
+// sorting, and saving 10,000 new records at once. Resident memory is reported as counters.
+#include "models/model_context.h"
+#include "models/record.h"
+#include "models/sort_key.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <random>
+#include <vector>
+
+using namespace vorla;
+
+namespace {
+
+constexpr int kLibrarySize = 100000;
+constexpr int kBatchSize = 10000;
+
+double residentMB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+// Plausible records: varied texts, a genre, two styles, an 8-track tracklist.
+std::unique_ptr<Record> makeRecord(std::mt19937 &random, int n)
+{
+    static const char *const words[] = {"Blue", "Night", "River", "Echo", "Golden", "Silent",
+                                        "Summer", "Electric", "Midnight", "Paper", "Stone", "Velvet"};
+    static const char *const genres[] = {"Rock", "Jazz", "Electronic", "Funk / Soul", "Pop",
+                                         "Classical", "Hip Hop", "Folk, World, & Country"};
+    auto word = [&] { return QString::fromLatin1(words[random() % std::size(words)]); };
+    auto record = std::make_unique<Record>();
+    record->setTitle(word() + u' ' + word() + u' ' + QString::number(n));
+    // About 20,000 artists and 2,000 labels, as in a large real collection.
+    record->setArtist((random() % 4 == 0 ? QStringLiteral("The ") : QString()) + word() + u' '
+                      + word() + QStringLiteral("s ") + QString::number(random() % 20000));
+    record->setYear(1950 + int(random() % 75));
+    record->setLabel(word() + QStringLiteral(" Records ") + QString::number(random() % 2000));
+    record->setCatalogNumber(QStringLiteral("CAT-%1").arg(n));
+    record->setFormat(QStringLiteral("Vinyl, LP, Album"));
+    record->setCountry(QStringLiteral("UK"));
+    record->setGenres({QString::fromLatin1(genres[random() % std::size(genres)])});
+    record->setStyles({word(), word()});
+    record->setBarcode(QString::number(500000000000LL + n));
+    QList<Track> tracks;
+    for (int t = 0; t < 8; ++t)
+        tracks.append(Track{QUuid(), QStringLiteral("%1%2").arg(t < 4 ? u'A' : u'B').arg(t % 4 + 1),
+                            word() + u' ' + word(), QStringLiteral("4:%1").arg(10 + t)});
+    record->setTracks(tracks);
+    record->setMediaCondition(Grading::veryGoodPlus);
+    record->setRating(int(random() % 6));
+    record->setDiscogsReleaseID(1000000 + n);
+    record->setSourceURL(QStringLiteral("https://www.discogs.com/release/%1").arg(1000000 + n));
+    return record;
+}
+
+std::vector<std::unique_ptr<Record>> makeRecords(int count, int offset)
+{
+    std::mt19937 random(42 + offset);
+    std::vector<std::unique_ptr<Record>> records;
+    records.reserve(size_t(count));
+    for (int i = 0; i < count; ++i)
+        records.push_back(makeRecord(random, offset + i));
+    return records;
+}
+
+// The 100,000-record library file, written once per run.
+const QString &libraryPath()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString file = dir.filePath(QStringLiteral("Vorla.store"));
+        {
+            ModelContext context(file);
+            context.insert(makeRecords(kLibrarySize, 0));
+            context.save();
+        }
+        malloc_trim(0);
+        return file;
+    }();
+    return path;
+}
+
+// Opens the library in a fresh process, so its resident memory is that of a real start:
+// the program itself, Qt, and every record loaded.
+void BM_OpenLibrary(benchmark::State &state)
+{
+    const QString &path = libraryPath();
+    double rss = 0;
+    double cpu = 0;
+    for (auto _ : state) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--open-library"), path});
+        child.waitForFinished(-1);
+        const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+        if (figures.size() != 3) {
+            state.SkipWithError("the opening process failed");
+            return;
+        }
+        state.SetIterationTime(figures[0].toDouble() / 1000.0);
+        cpu = figures[1].toDouble();
+        rss = figures[2].toDouble();
+    }
+    state.counters["records"] = kLibrarySize;
+    state.counters["cpu_ms"] = cpu;
+    state.counters["rss_MB"] = rss;
+}
+BENCHMARK(BM_OpenLibrary)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int openLibrary(const QString &path)
+{
+    // CPU time as well as wall time: on a busy machine the wall clock also counts waiting.
+    auto cpuMs = [] {
+        timespec now{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+        return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+    };
+    QElapsedTimer timer;
+    timer.start();
+    const double cpuStart = cpuMs();
+    ModelContext context(path);
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    std::printf("%.1f %.1f %.1f\n", ms, cpuMs() - cpuStart, residentMB());
+    return context.records().size() == kLibrarySize ? 0 : 1;
+}
+
+ModelContext &loadedLibrary()
+{
+    static ModelContext context(libraryPath());
+    return context;
+}
+
+void BM_MatchesSearch(benchmark::State &state)
+{
+    const QList<Record *> &records = loadedLibrary().records();
+    // A word that never occurs makes every record test every text.
+    const QString search = state.range(0) ? QStringLiteral("velvet") : QStringLiteral("zzzq");
+    for (auto _ : state) {
+        qsizetype hits = 0;
+        for (const Record *record : records)
+            hits += record->matches(search);
+        benchmark::DoNotOptimize(hits);
+    }
+}
+BENCHMARK(BM_MatchesSearch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_Sort(benchmark::State &state)
+{
+    const SortKey key = allSortKeys[size_t(state.range(0))];
+    state.SetLabel(rawValue(key).toStdString());
+    for (auto _ : state) {
+        QList<Record *> records = loadedLibrary().records();
+        sortRecords(records, key, true);
+        benchmark::DoNotOptimize(records.front());
+    }
+}
+BENCHMARK(BM_Sort)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
+
+void BM_InsertAndSave(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        auto context = std::make_unique<ModelContext>(dir.filePath(QStringLiteral("Vorla.store")));
+        std::vector<std::unique_ptr<Record>> batch = makeRecords(kBatchSize, kLibrarySize);
+        state.ResumeTiming();
+        context->insert(std::move(batch));
+        context->save();
+        state.PauseTiming();
+        context.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_InsertAndSave)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], "--open-library") == 0)
+        return openLibrary(QString::fromLocal8Bit(argv[2]));
+    // Writes the library to a file of your choice, for profiling an open on its own.
+    if (argc == 3 && std::strcmp(argv[1], "--write-library") == 0) {
+        ModelContext context(QString::fromLocal8Bit(argv[2]));
+        context.insert(makeRecords(kLibrarySize, 0));
+        context.save();
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
