@@ -288,6 +288,37 @@ TEST(CollectionCSV, ExportedDatesKeepTheirDayEastOfUtc)
     EXPECT_EQ(drafts[0].dateAdded, localMidnight(2024, 3, 5));
 }
 
+TEST(CollectionCSV, ExportedDaysFollowDaylightSavingChanges)
+{
+    // Central Europe moves to UTC+2 at 01:00 UTC on 31 March 2024.
+    TimeZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    const struct {
+        QDateTime moment;
+        const char *day;
+    } cases[] = {
+        {QDateTime(QDate(2024, 3, 30), QTime(23, 30), QTimeZone::utc()), "2024-03-31"},
+        {QDateTime(QDate(2024, 3, 31), QTime(0, 30), QTimeZone::utc()), "2024-03-31"},
+        {QDateTime(QDate(2024, 3, 31), QTime(22, 30), QTimeZone::utc()), "2024-04-01"},
+        {QDateTime(QDate(2024, 3, 31), QTime(21, 30), QTimeZone::utc()), "2024-03-31"},
+        {QDateTime(QDate(2024, 7, 1), QTime(22, 30), QTimeZone::utc()), "2024-07-02"},
+    };
+    std::vector<std::unique_ptr<Record>> owned;
+    QList<Record *> records;
+    for (const auto &c : cases) {
+        auto record = std::make_unique<Record>();
+        record->setTitle(text("x"));
+        record->setPurchaseDate(c.moment);
+        records.append(record.get());
+        owned.push_back(std::move(record));
+    }
+    const QList<CSV::Row> rows = CSV::parse(CollectionCSV::exportRecords(records));
+    ASSERT_EQ(rows.size(), qsizetype(std::size(cases)) + 1);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].day);
+        EXPECT_EQ(rows[qsizetype(i) + 1].value(16), text(cases[i].day));
+    }
+}
+
 TEST(CollectionCSV, RoundTripKeepsEveryExportedField)
 {
     TimeZoneScope zone("EST5");
