@@ -3,6 +3,7 @@
 #include "models/error.h"
 #include "services/lookup_error.h"
 #include "services/stoppable_sleep.h"
+#include "services/text_util.h"
 
 #include <mutex>
 
@@ -24,17 +25,6 @@ void setHeader(HttpHeaders &headers, const QByteArray &name, const QByteArray &v
         }
     }
     headers.append({name, value});
-}
-
-QString trimmedOfSpacesAndTabs(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && (text[begin] == u' ' || text[begin] == u'\t'))
-        ++begin;
-    while (end > begin && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
-        --end;
-    return text.mid(begin, end - begin);
 }
 
 } // namespace
@@ -119,7 +109,7 @@ std::optional<QUrl> https(const std::optional<QString> &text)
 {
     if (!text)
         return std::nullopt;
-    const QString trimmed = trimmedOfSpacesAndTabs(*text);
+    const QString trimmed = TextUtil::trimmedSpacesAndTabs(*text);
     if (trimmed.isEmpty())
         return std::nullopt;
     const QUrl url(trimmed, QUrl::StrictMode);
