@@ -33,7 +33,7 @@ struct CommandEntry
 // Tested in this order; the first variable present wins.
 constexpr CommandEntry kCommands[] = {
     {"VORLA_MAKE_ICON", Runs::onMainThread, nullptr},
-    {"VORLA_LOOKUP", Runs::asTask, nullptr},
+    {"VORLA_LOOKUP", Runs::asTask, lookup},
     {"VORLA_SCAN_IMAGE", Runs::asTask, nullptr},
     {"VORLA_ANALYZE_PHOTO", Runs::asTask, nullptr},
     {"VORLA_READ_TEXT", Runs::asTask, nullptr},

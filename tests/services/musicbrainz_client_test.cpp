@@ -1,10 +1,20 @@
 #include "services/musicbrainz_client.h"
 
+#include "services/lookup_error.h"
+#include "services/release_query.h"
+#include "support/scripted_transport.h"
+#include "test_support.h"
+
 #include <QString>
+#include <QUrlQuery>
 
 #include <gtest/gtest.h>
 
 using namespace vorla;
+using namespace std::chrono_literals;
+using vorla::test::readFixture;
+using vorla::test::ScriptedTransport;
+using vorla::test::VirtualLimiterTime;
 
 TEST(MusicBrainzClient, IsValidID)
 {
@@ -57,4 +67,138 @@ TEST(MusicBrainzClient, PhraseQuotesAndEscapes)
     EXPECT_EQ(
         MusicBrainzClient::phrase("release", "a\\\"b"), QStringLiteral("release:\"a\\\\\\\"b\""));
     EXPECT_EQ(MusicBrainzClient::phrase("artist", ""), QStringLiteral("artist:\"\""));
+}
+
+namespace {
+
+const QString kRoot = QStringLiteral("https://musicbrainz.test/ws/2");
+const QByteArray kNoReleases = R"({"releases": []})";
+const QString kID = QStringLiteral("0f3b7c2a-5d1e-4c8b-9a6f-1e2d3c4b5a69");
+
+class MusicBrainzClientTest : public testing::Test
+{
+protected:
+    void answerAll(const QByteArray &body, int status = 200)
+    {
+        transport.setHandler([body, status](const HttpRequest &) {
+            return std::optional(ScriptedTransport::Answer(status, body));
+        });
+    }
+    // The "query" texts sent, in order.
+    QStringList queriesSent() const
+    {
+        QStringList queries;
+        for (const HttpRequest &request : transport.requests())
+            queries.append(QUrlQuery(request.url).queryItemValue("query", QUrl::FullyDecoded));
+        return queries;
+    }
+
+    ScriptedTransport transport;
+    VirtualLimiterTime time;
+    MusicBrainzClient client{kRoot};
+};
+
+} // namespace
+
+TEST_F(MusicBrainzClientTest, BarcodeSearchTriesTheVariantsInTurn)
+{
+    answerAll(kNoReleases);
+    transport.answer(kRoot + "/release?query=barcode:0074643521109&fmt=json&limit=25", 200,
+                     readFixture("musicbrainz/search.json"));
+    EXPECT_EQ(client.searchBarcode("074643521109", {}).size(), 2);
+    EXPECT_EQ(queriesSent(), QStringList({"barcode:074643521109", "barcode:0074643521109"}));
+    for (const HttpRequest &request : transport.requests()) {
+        EXPECT_EQ(request.url.path(), QStringLiteral("/ws/2/release"));
+        // Only the request routine's own user agent: no extra headers.
+        ASSERT_EQ(request.headers.size(), 1);
+        EXPECT_EQ(request.headers.first().first, QByteArray("User-Agent"));
+    }
+    // One shared 1.1 s limiter spaces every request.
+    EXPECT_EQ(time.musicBrainzSleeps(), QList<std::chrono::nanoseconds>({1100ms}));
+
+    transport.clear();
+    EXPECT_TRUE(client.searchBarcode("none", {}).isEmpty());
+    EXPECT_TRUE(transport.requests().isEmpty());
+}
+
+TEST_F(MusicBrainzClientTest, TypedQueriesBecomeQueryTexts)
+{
+    const struct
+    {
+        const char *name;
+        ReleaseQuery query;
+        QStringList expected;
+    } cases[] = {
+        {"catalog number with a hyphen and an artist",
+         ReleaseQuery{"Alpha", "", "", "HR-101", ""},
+         {R"(catno:"HR-101" AND artist:"Alpha")", "Alpha HR 101"}},
+        {"title alone", ReleaseQuery{"", "Beta", "", "", ""}, {R"(release:"Beta")", "Beta"}},
+        {"every field; the label is not searched",
+         ReleaseQuery{"Alpha", "Beta", "Label", "X1", "more"},
+         {R"(catno:"X1" AND artist:"Alpha")", R"(release:"Beta" AND artist:"Alpha")",
+          "Alpha Beta Label X1 more"}},
+        {"free text of syntax only", ReleaseQuery{"", "", "", "", "(*)"}, {}},
+        {"nothing", ReleaseQuery{}, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        transport.clear();
+        answerAll(kNoReleases);
+        EXPECT_TRUE(client.search(c.query, {}).isEmpty());
+        EXPECT_EQ(queriesSent(), c.expected);
+    }
+}
+
+TEST_F(MusicBrainzClientTest, QueryItemsAreSentInOrderAndEncoded)
+{
+    answerAll(readFixture("musicbrainz/search.json"));
+    const QList<ReleaseCandidate> found = client.search(ReleaseQuery{"", "A+B/C \"D\"", "", "", ""}, {});
+    EXPECT_EQ(found.size(), 2); // the first text found hits: no more requests
+    ASSERT_EQ(transport.requests().size(), 1);
+    EXPECT_EQ(transport.requestedURLs().first(),
+              kRoot + "/release?query=release:%22A+B/C%20%5C%22D%5C%22%22&fmt=json&limit=25");
+}
+
+TEST_F(MusicBrainzClientTest, ErrorsEndTheSearch)
+{
+    answerAll({}, 401);
+    EXPECT_THROW(
+        {
+            try {
+                client.search(ReleaseQuery{"", "T", "", "", "t"}, {});
+            } catch (const LookupError &error) {
+                EXPECT_EQ(error.kind(), LookupError::Kind::unauthorized);
+                throw;
+            }
+        },
+        LookupError);
+    EXPECT_EQ(transport.requests().size(), 1);
+
+    transport.clear();
+    answerAll(R"({"count": 0})");
+    EXPECT_THROW(client.searchBarcode("12345678", {}), DecodingError);
+}
+
+TEST_F(MusicBrainzClientTest, ReleaseAsksWithTheIncludesAndRefusesBadIdsAtOnce)
+{
+    transport.answer(kRoot + "/release/" + kID
+                         + "?inc=recordings+labels+artist-credits+genres+release-groups&fmt=json",
+                     200, readFixture("musicbrainz/release_full.json"));
+    EXPECT_EQ(client.release(kID, {}).musicBrainzID, kID);
+    ASSERT_EQ(transport.requests().size(), 1);
+
+    // Neither a request nor a wait for the limiter, though a slot was just taken.
+    for (const char *id : {"", "not-an-id", " 0f3b7c2a-5d1e-4c8b-9a6f-1e2d3c4b5a69"}) {
+        SCOPED_TRACE(id);
+        try {
+            client.release(QString::fromUtf8(id), {});
+            ADD_FAILURE() << "no error";
+        } catch (const LookupError &error) {
+            EXPECT_EQ(error.kind(), LookupError::Kind::notFound);
+        }
+    }
+    EXPECT_EQ(transport.requests().size(), 1);
+    EXPECT_TRUE(time.musicBrainzSleeps().isEmpty());
+
+    EXPECT_THROW(MusicBrainzClient{"http://musicbrainz.test/ws/2"}.release(kID, {}), LookupError);
 }
