@@ -58,6 +58,12 @@ public:
         return Engine(engine.release(), Returner{this});
     }
 
+    size_t idle()
+    {
+        std::lock_guard guard(m_lock);
+        return m_idle.size();
+    }
+
 private:
     void giveBack(tesseract::TessBaseAPI *engine)
     {
@@ -111,6 +117,10 @@ public:
         } while (it->Next(tesseract::RIL_TEXTLINE));
         return lines;
     }
+
+    // Starting an engine costs more than a reading: until the warm-up (or earlier readings)
+    // started several, the orientations share one engine in turn.
+    int parallelism() const override { return std::max<int>(1, static_cast<int>(m_pool.idle())); }
 
 private:
     mutable EnginePool m_pool;

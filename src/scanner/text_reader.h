@@ -26,6 +26,8 @@ public:
     // lines shorter than `minimumTextHeight` (a fraction of the image height). Failures give
     // no lines.
     virtual QList<TextObservation> read(const QImage &image, double minimumTextHeight) const = 0;
+    // How many readings are worth running side by side right now.
+    virtual int parallelism() const { return 3; }
 };
 
 // Tesseract's LSTM engine for English, dictionaries off, one engine per thread from a pool.

@@ -150,14 +150,19 @@ RecognizedText recognize(const QImage &source, const TextReader &reader)
     // Up, right, left; read side by side, merged in this order.
     const std::array<int, 3> turns = {0, 1, 3};
     std::array<QList<TextObservation>, 3> readings;
-    std::array<QFuture<void>, 3> running;
-    for (size_t i = 0; i < turns.size(); ++i) {
-        running[i] = QtConcurrent::run(&readingPool(), [&, i] {
+    if (reader.parallelism() >= static_cast<int>(turns.size())) {
+        std::array<QFuture<void>, 3> running;
+        for (size_t i = 0; i < turns.size(); ++i) {
+            running[i] = QtConcurrent::run(&readingPool(), [&, i] {
+                readings[i] = reader.read(oriented(image, turns[i]), kMinimumTextHeight);
+            });
+        }
+        for (QFuture<void> &future : running)
+            future.waitForFinished();
+    } else {
+        for (size_t i = 0; i < turns.size(); ++i)
             readings[i] = reader.read(oriented(image, turns[i]), kMinimumTextHeight);
-        });
     }
-    for (QFuture<void> &future : running)
-        future.waitForFinished();
 
     // Texts in order of first reading, each with its best confidence.
     QStringList texts;

@@ -68,7 +68,7 @@ TEST(ReadTextCommand, PrintsCatalogNumbersLinesAndTheSearch)
     const QString labelPath = dir.filePath(u"label.png"_s);
     ASSERT_TRUE(test::label({u"Cat. No. SHVL 804"_s, u"Pink Floyd"_s}).save(labelPath));
 
-    const test::VorlaRun run = test::runVorla({{u"VORLA_READ_TEXT"_s, labelPath}});
+    const test::VorlaRun run = test::runVorla({{u"VORLA_READ_TEXT"_s, labelPath}}, 280000);
     EXPECT_EQ(run.exitStatus, 0);
     ASSERT_EQ(run.lines.size(), 3) << run.lines.join(u'\n').toStdString();
     EXPECT_EQ(run.lines[0], u"Catalog numbers: [\"SHVL 804\"]"_s);
