@@ -187,22 +187,3 @@ TEST(TextRecognizer, ConfidenceScale)
     EXPECT_LT(confidenceFromTesseract(70), 0.5);
     EXPECT_GE(confidenceFromTesseract(85), 0.5);
 }
-
-// The real engine, on a few small generated pictures (it is slow under the sanitizers).
-TEST(TextRecognizer, ReadsLabelsAndSpinesWithTheRealEngine)
-{
-    const QImage labelImage = test::label({u"Cat. No. SHVL 804"_s, u"Pink Floyd"_s, u"Side A 33 RPM"_s});
-    const RecognizedText labelText = TextRecognizer::recognize(labelImage);
-    EXPECT_TRUE(labelText.lines.contains(u"Pink Floyd"_s)) << labelText.lines.join(u'|').toStdString();
-    EXPECT_TRUE(labelText.catalogNumbers.contains(u"SHVL 804"_s))
-        << labelText.catalogNumbers.join(u'|').toStdString();
-
-    // A spine: the title runs bottom to top, read in one of the quarter turns.
-    QImage spine = test::label({u"Miles Davis  Kind of Blue  CL 1355"_s}, 34, QSize(820, 70));
-    spine = test::rotated(spine, -90);
-    const RecognizedText spineText = TextRecognizer::recognize(spine);
-    EXPECT_TRUE(spineText.catalogNumbers.contains(u"CL 1355"_s)) << spineText.lines.join(u'|').toStdString();
-
-    // Upside-down print reads as noise and stays under the threshold.
-    EXPECT_EQ(TextRecognizer::recognize(test::rotated(labelImage, 180)), RecognizedText{});
-}
