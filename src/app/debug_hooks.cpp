@@ -33,10 +33,10 @@ struct CommandEntry
 // Tested in this order; the first variable present wins.
 constexpr CommandEntry kCommands[] = {
     {"VORLA_MAKE_ICON", Runs::onMainThread, nullptr},
-    {"VORLA_LOOKUP", Runs::asTask, lookup},
-    {"VORLA_SCAN_IMAGE", Runs::asTask, nullptr},
+    {"VORLA_LOOKUP", Runs::asTask, &lookup},
+    {"VORLA_SCAN_IMAGE", Runs::asTask, &scanImage},
     {"VORLA_ANALYZE_PHOTO", Runs::asTask, nullptr},
-    {"VORLA_READ_TEXT", Runs::asTask, nullptr},
+    {"VORLA_READ_TEXT", Runs::asTask, &readText},
     {"VORLA_CSV_ROUNDTRIP", Runs::onMainThread, &csvRoundTrip},
 };
 
