@@ -36,7 +36,7 @@ double MetadataRefresher::progress() const
 
 bool MetadataRefresher::needsMetadata(const Record &record)
 {
-    const bool lacksSomething = !record.hasThumbnailData() || !record.tracklistData().has_value();
+    const bool lacksSomething = !record.hasThumbnailData() || !record.hasTracklistData();
     if (!lacksSomething)
         return false;
     return record.discogsReleaseID().has_value() || record.musicBrainzID().has_value()

@@ -29,8 +29,8 @@ public:
     // on a worker thread and may throw. None when there is nothing to find.
     using Lookup = std::function<std::optional<RecordDraft>(std::optional<qint64> discogsID,
         std::optional<QString> musicBrainzID, QString barcode, std::stop_token)>;
-    // Builds the lookup of one run, on the GUI thread when the run starts, so the token and
-    // the MusicBrainz setting are read once per run.
+    // Gives the lookup of one run; called on the GUI thread when a run starts, so every
+    // lookup of the run shares one token and one MusicBrainz setting.
     using LookupFactory = std::function<Lookup()>;
 
     // The lookup facade of the running application: built from the current token and

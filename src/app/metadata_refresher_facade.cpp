@@ -1,17 +1,28 @@
 // The refresher's link to the lookup facade.
 #include "app/metadata_refresher.h"
 
-#include "models/error.h"
+#include "services/metadata_service.h"
+
+#include <memory>
+#include <mutex>
 
 namespace vorla {
 
 MetadataRefresher::LookupFactory MetadataRefresher::facadeLookup()
 {
-    // Until the lookup facade is part of the build every lookup fails, and is counted so.
     return [] {
-        return [](std::optional<qint64>, std::optional<QString>, QString,
-                   std::stop_token) -> std::optional<RecordDraft> {
-            throw Error(QObject::tr("Metadata lookups are not available in this build."));
+        // Built once per run, on the first lookup's worker thread: reading the token may
+        // wait on the keyring, which the GUI thread must not.
+        struct Run
+        {
+            std::once_flag once;
+            std::optional<MetadataService> service;
+        };
+        auto run = std::make_shared<Run>();
+        return [run](std::optional<qint64> discogsID, std::optional<QString> musicBrainzID,
+                   QString barcode, std::stop_token stop) {
+            std::call_once(run->once, [&] { run->service = MetadataService::current(); });
+            return run->service->refreshedMetadata(discogsID, musicBrainzID, barcode, stop);
         };
     };
 }
