@@ -2,6 +2,7 @@
 
 #include "services/barcode.h"
 #include "services/discogs_client.h"
+#include "services/discogs_token.h"
 #include "services/http.h"
 #include "services/lookup_error.h"
 #include "services/musicbrainz_client.h"
@@ -110,6 +111,7 @@ MetadataService MetadataService::current()
 {
     MetadataService service;
     service.useMusicBrainz = truthValue(QSettings().value(kUseMusicBrainzKey)).value_or(true);
+    service.discogsToken = DiscogsToken::value();
     return service;
 }
 
