@@ -1,0 +1,192 @@
+#include "views/collection_filter.h"
+
+#include "models/grading.h"
+#include "models/record.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <variant>
+#include <vector>
+
+namespace vorla {
+
+bool isRecentlyAdded(const Record &record, const QDateTime &now)
+{
+    return record.dateAdded() > now.addSecs(-kRecentSeconds);
+}
+
+bool isUngraded(const Record &record)
+{
+    const std::optional<Grading> grading = gradingFromRawValue(record.mediaConditionRaw());
+    return !grading || *grading == Grading::notGraded;
+}
+
+bool sidebarKeeps(const Record &record, const SidebarItem &item, const QDateTime &now)
+{
+    switch (item.kind) {
+    case SidebarItem::Kind::all:
+        return true;
+    case SidebarItem::Kind::favorites:
+        return record.isFavorite();
+    case SidebarItem::Kind::recent:
+        return isRecentlyAdded(record, now);
+    case SidebarItem::Kind::ungraded:
+        return isUngraded(record);
+    case SidebarItem::Kind::genre:
+        return record.genres().contains(item.genre, Qt::CaseSensitive);
+    case SidebarItem::Kind::decade:
+        return record.year() && *record.year() / 10 * 10 == item.decade;
+    }
+    return false;
+}
+
+QString searchQuery(const QString &searchText)
+{
+    qsizetype begin = 0;
+    qsizetype end = searchText.size();
+    auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    while (begin < end && blank(searchText.at(begin)))
+        ++begin;
+    while (end > begin && blank(searchText.at(end - 1)))
+        --end;
+    return searchText.mid(begin, end - begin);
+}
+
+QList<Record *> newestFirst(const QList<Record *> &records)
+{
+    QList<Record *> result = records;
+    std::stable_sort(result.begin(), result.end(), [](const Record *a, const Record *b) {
+        return a->dateAdded() > b->dateAdded();
+    });
+    return result;
+}
+
+namespace {
+
+// Each record's compared values, computed once per sort rather than once per comparison.
+struct SortEntry {
+    std::variant<QString, qint64> primary;
+    QString artist;
+    int year = 0;
+    QString title;
+    Record *record = nullptr;
+};
+
+std::variant<QString, qint64> primaryValue(const Record &record, SortKey key, const SortEntry &entry)
+{
+    switch (key) {
+    case SortKey::artist:
+        return entry.artist;
+    case SortKey::title:
+        return entry.title;
+    case SortKey::year:
+        return qint64(entry.year);
+    case SortKey::label:
+        return record.labelSortKey();
+    case SortKey::dateAdded:
+        return record.dateAdded().toMSecsSinceEpoch();
+    case SortKey::rating:
+        return qint64(record.rating());
+    }
+    return qint64(0);
+}
+
+int compareValues(const std::variant<QString, qint64> &a, const std::variant<QString, qint64> &b)
+{
+    if (const auto *text = std::get_if<QString>(&a))
+        return QString::compare(*text, std::get<QString>(b), Qt::CaseSensitive);
+    const qint64 x = std::get<qint64>(a);
+    const qint64 y = std::get<qint64>(b);
+    return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+} // namespace
+
+void sortForDisplay(QList<Record *> &records, SortKey key, bool ascending)
+{
+    std::vector<SortEntry> entries;
+    entries.reserve(records.size());
+    for (Record *record : std::as_const(records)) {
+        SortEntry entry;
+        entry.artist = record->artistSortKey();
+        entry.year = record->yearSortKey();
+        entry.title = record->titleSortKey();
+        entry.record = record;
+        entry.primary = primaryValue(*record, key, entry);
+        entries.push_back(std::move(entry));
+    }
+    std::stable_sort(entries.begin(), entries.end(), [ascending](const SortEntry &a, const SortEntry &b) {
+        if (const int order = compareValues(a.primary, b.primary); order != 0)
+            return ascending ? order < 0 : order > 0;
+        if (const int order = QString::compare(a.artist, b.artist); order != 0)
+            return order < 0;
+        if (a.year != b.year)
+            return a.year < b.year;
+        return QString::compare(a.title, b.title) < 0;
+    });
+    for (qsizetype i = 0; i < records.size(); ++i)
+        records[i] = entries[size_t(i)].record;
+}
+
+QList<Record *> filterRecords(const QList<Record *> &records, const QString &searchText,
+                              const std::optional<SidebarItem> &sidebar, const QDateTime &now)
+{
+    const QString query = searchQuery(searchText);
+    const SidebarItem item = sidebar.value_or(SidebarItem::all());
+    QList<Record *> kept;
+    for (Record *record : records) {
+        if (!query.isEmpty() && !record->matches(query))
+            continue;
+        if (sidebarKeeps(*record, item, now))
+            kept.append(record);
+    }
+    return kept;
+}
+
+QList<Record *> visibleRecords(const QList<Record *> &records, const QString &searchText,
+                               const std::optional<SidebarItem> &sidebar, SortKey key,
+                               bool ascending, const QDateTime &now)
+{
+    QList<Record *> kept = filterRecords(newestFirst(records), searchText, sidebar, now);
+    sortForDisplay(kept, key, ascending);
+    return kept;
+}
+
+SidebarCounts sidebarCounts(const QList<Record *> &records, const QDateTime &now)
+{
+    SidebarCounts counts;
+    counts.all = records.size();
+    for (const Record *record : records) {
+        counts.favorites += record->isFavorite() ? 1 : 0;
+        counts.recent += isRecentlyAdded(*record, now) ? 1 : 0;
+        counts.ungraded += isUngraded(*record) ? 1 : 0;
+    }
+    counts.genres = Record::genreCounts(records);
+    counts.decades = Record::decadeCounts(records);
+    return counts;
+}
+
+QString recordCountText(qsizetype count)
+{
+    if (count == 1)
+        return QCoreApplication::translate("Collection", "1 record");
+    return QCoreApplication::translate("Collection", "%1 records").arg(count);
+}
+
+QString refreshProgressText(qint64 completed, qint64 total, const QString &title)
+{
+    return QCoreApplication::translate("Collection", "Fetching metadata %1 of %2: %3")
+        .arg(completed)
+        .arg(total)
+        .arg(title);
+}
+
+QString deleteTitle(const QList<Record *> &records)
+{
+    if (records.size() == 1)
+        return QCoreApplication::translate("Collection", "Delete \u201C%1\u201D?").arg(records.first()->title());
+    return QCoreApplication::translate("Collection", "Delete %1 records?").arg(records.size());
+}
+
+} // namespace vorla

@@ -1,0 +1,79 @@
+#include "views/empty_collection_view.h"
+
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace vorla {
+
+namespace {
+
+QPushButton *makeButton(const QString &text, const QString &iconName, QWidget *parent)
+{
+    auto *button = new QPushButton(QIcon::fromTheme(iconName), text, parent);
+    button->setMinimumHeight(32);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+EmptyCollectionView::EmptyCollectionView(QWidget *parent)
+    : QWidget(parent)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setSpacing(12);
+    layout->addStretch(1);
+
+    auto *icon = new QLabel(this);
+    QIcon disc = QIcon::fromTheme(QStringLiteral("media-optical"));
+    if (disc.isNull())
+        disc = style()->standardIcon(QStyle::SP_DriveCDIcon);
+    icon->setPixmap(disc.pixmap(64, 64));
+    icon->setAlignment(Qt::AlignCenter);
+    layout->addWidget(icon);
+
+    auto *title = new QLabel(tr("Your vorla is empty"), this);
+    QFont titleFont = title->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+    title->setAlignment(Qt::AlignCenter);
+    layout->addWidget(title);
+
+    auto *description = new QLabel(
+        tr("Scan a record's barcode or its spine, paste a list of records, or add one by hand. "
+           "Vorla pulls in artwork, tracklists and pressing details from Discogs."),
+        this);
+    description->setWordWrap(true);
+    description->setAlignment(Qt::AlignCenter);
+    description->setMaximumWidth(460);
+    description->setForegroundRole(QPalette::PlaceholderText);
+    layout->addWidget(description, 0, Qt::AlignHCenter);
+    layout->addSpacing(8);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    m_scan = makeButton(tr("Scan Barcode"), QStringLiteral("scanner"), this);
+    m_scan->setDefault(true);
+    m_manual = makeButton(tr("Add Manually"), QStringLiteral("document-edit"), this);
+    m_photos = makeButton(tr("Import Photos"), QStringLiteral("camera-photo"), this);
+    m_list = makeButton(tr("Import List"), QStringLiteral("view-list-text"), this);
+    m_csv = makeButton(tr("Import CSV"), QStringLiteral("document-import"), this);
+    for (QPushButton *button : {m_scan, m_manual, m_photos, m_list, m_csv})
+        buttons->addWidget(button);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+    layout->addStretch(2);
+
+    connect(m_scan, &QPushButton::clicked, this, &EmptyCollectionView::scanRequested);
+    connect(m_manual, &QPushButton::clicked, this, &EmptyCollectionView::addManuallyRequested);
+    connect(m_photos, &QPushButton::clicked, this, &EmptyCollectionView::importPhotosRequested);
+    connect(m_list, &QPushButton::clicked, this, &EmptyCollectionView::importListRequested);
+    connect(m_csv, &QPushButton::clicked, this, &EmptyCollectionView::importCSVRequested);
+}
+
+} // namespace vorla

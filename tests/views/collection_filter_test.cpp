@@ -1,0 +1,216 @@
+#include "views/collection_filter.h"
+
+#include "models/record.h"
+
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using namespace vorla;
+
+namespace {
+
+const QDateTime kNow = QDateTime(QDate(2024, 6, 1), QTime(12, 0), Qt::UTC);
+
+// Records owned by the test, handed out as the views see them.
+class Shelf
+{
+public:
+    Record *add(const QString &title, const QString &artist = {}, std::optional<int> year = {})
+    {
+        auto record = std::make_unique<Record>();
+        record->setTitle(title);
+        record->setArtist(artist);
+        record->setYear(year);
+        record->setDateAdded(kNow.addDays(-100 - qint64(m_owned.size())));
+        m_owned.push_back(std::move(record));
+        m_records.append(m_owned.back().get());
+        return m_owned.back().get();
+    }
+    const QList<Record *> &records() const { return m_records; }
+
+private:
+    std::vector<std::unique_ptr<Record>> m_owned;
+    QList<Record *> m_records;
+};
+
+QStringList titles(const QList<Record *> &records)
+{
+    QStringList result;
+    for (const Record *record : records)
+        result.append(record->title());
+    return result;
+}
+
+} // namespace
+
+TEST(CollectionFilter, SidebarChoiceKeepsTheRightRecords)
+{
+    Shelf shelf;
+    Record *fav = shelf.add(QStringLiteral("fav"));
+    fav->setIsFavorite(true);
+    fav->setMediaConditionRaw(QStringLiteral("VG"));
+    shelf.add(QStringLiteral("days29"))->setDateAdded(kNow.addDays(-29));
+    shelf.add(QStringLiteral("days31"))->setDateAdded(kNow.addDays(-31));
+    shelf.add(QStringLiteral("limit"))->setDateAdded(kNow.addSecs(-kRecentSeconds));
+    Record *vg = shelf.add(QStringLiteral("vg"), {}, 1970);
+    vg->setMediaConditionRaw(QStringLiteral("VG"));
+    vg->setGenres({QStringLiteral("Rock"), QStringLiteral("Jazz")});
+    Record *sleeveOnly = shelf.add(QStringLiteral("sleeveOnly"), {}, 1979);
+    sleeveOnly->setSleeveConditionRaw(QStringLiteral("NM"));
+    sleeveOnly->setGenres({QStringLiteral("rock")});
+    Record *odd = shelf.add(QStringLiteral("odd"), {}, 1980);
+    odd->setMediaConditionRaw(QStringLiteral("Mint"));
+
+    const struct {
+        const char *name;
+        std::optional<SidebarItem> item;
+        QStringList expected;
+    } cases[] = {
+        {"none", std::nullopt, {"fav", "days29", "days31", "limit", "vg", "sleeveOnly", "odd"}},
+        {"favorites", SidebarItem::favorites(), {"fav"}},
+        {"recent", SidebarItem::recent(), {"days29"}},
+        {"ungraded", SidebarItem::ungraded(), {"days29", "days31", "limit", "sleeveOnly", "odd"}},
+        {"genre exact", SidebarItem::ofGenre(QStringLiteral("Rock")), {"vg"}},
+        {"genre other case", SidebarItem::ofGenre(QStringLiteral("rock")), {"sleeveOnly"}},
+        {"decade 1970", SidebarItem::ofDecade(1970), {"vg", "sleeveOnly"}},
+        {"decade 1980", SidebarItem::ofDecade(1980), {"odd"}},
+        {"decade without records", SidebarItem::ofDecade(0), {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(titles(filterRecords(shelf.records(), {}, c.item, kNow)), c.expected);
+    }
+}
+
+TEST(CollectionFilter, SearchIsTrimmedOfSpacesAndTabsOnly)
+{
+    Shelf shelf;
+    shelf.add(QStringLiteral("Blue Train"), QStringLiteral("John Coltrane"), 1957);
+    shelf.add(QStringLiteral("Kind of Blue"), QStringLiteral("Miles Davis"), 1959);
+    shelf.add(QStringLiteral("Rumours"), QStringLiteral("Fleetwood Mac"), 1977);
+
+    const struct {
+        const char *search;
+        QStringList expected;
+    } cases[] = {
+        {"   ", {"Blue Train", "Kind of Blue", "Rumours"}},
+        {" \tblue\t ", {"Blue Train", "Kind of Blue"}},
+        {"197", {"Rumours"}},
+        {"blue\n", {}},
+        {"nothing", {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.search);
+        EXPECT_EQ(titles(filterRecords(shelf.records(), QString::fromUtf8(c.search), std::nullopt, kNow)),
+                  c.expected);
+    }
+    // The sidebar choice still applies to the search's matches.
+    EXPECT_EQ(titles(filterRecords(shelf.records(), QStringLiteral("blue"), SidebarItem::ofDecade(1950), kNow)),
+              (QStringList{"Blue Train", "Kind of Blue"}));
+}
+
+TEST(CollectionFilter, SortBreaksTiesByArtistYearTitleAscending)
+{
+    Shelf shelf;
+    Record *a = shelf.add(QStringLiteral("b"), QStringLiteral("The Zeds"), 1990);
+    a->setRating(3);
+    Record *b = shelf.add(QStringLiteral("a"), QStringLiteral("zeds"), 1990);
+    b->setRating(3);
+    Record *c = shelf.add(QStringLiteral("c"), QStringLiteral("Abba"), 1980);
+    c->setRating(3);
+    Record *d = shelf.add(QStringLiteral("d"), QStringLiteral("Abba"), std::nullopt);
+    d->setRating(5);
+
+    QList<Record *> records = shelf.records();
+    sortForDisplay(records, SortKey::rating, false);
+    EXPECT_EQ(titles(records), (QStringList{"d", "c", "a", "b"}));
+    sortForDisplay(records, SortKey::rating, true);
+    EXPECT_EQ(titles(records), (QStringList{"c", "a", "b", "d"}));
+
+    // Records without a year sort as year 0: first ascending, last descending.
+    sortForDisplay(records, SortKey::year, true);
+    EXPECT_EQ(titles(records), (QStringList{"d", "c", "a", "b"}));
+    sortForDisplay(records, SortKey::year, false);
+    EXPECT_EQ(titles(records), (QStringList{"a", "b", "c", "d"}));
+
+    // "The " and case are ignored for the artist; equal artists go by year, then title.
+    sortForDisplay(records, SortKey::artist, true);
+    EXPECT_EQ(titles(records), (QStringList{"d", "c", "a", "b"}));
+}
+
+TEST(CollectionFilter, VisibleRecordsStartFromNewestFirst)
+{
+    Shelf shelf;
+    // Equal in every sort value: the newest stays first.
+    Record *old = shelf.add(QStringLiteral("same"), QStringLiteral("x"));
+    old->setNotes(QStringLiteral("old"));
+    old->setDateAdded(kNow.addDays(-5));
+    Record *fresh = shelf.add(QStringLiteral("same"), QStringLiteral("x"));
+    fresh->setNotes(QStringLiteral("new"));
+    fresh->setDateAdded(kNow.addDays(-1));
+    Record *other = shelf.add(QStringLiteral("other"), QStringLiteral("a"));
+    other->setDateAdded(kNow.addDays(-3));
+
+    const QList<Record *> visible =
+        visibleRecords(shelf.records(), {}, std::nullopt, SortKey::label, true, kNow);
+    ASSERT_EQ(visible.size(), 3);
+    EXPECT_EQ(visible[0], other);
+    EXPECT_EQ(visible[1], fresh);
+    EXPECT_EQ(visible[2], old);
+
+    const QList<Record *> byDate =
+        visibleRecords(shelf.records(), {}, std::nullopt, SortKey::dateAdded, false, kNow);
+    EXPECT_EQ(byDate, (QList<Record *>{fresh, other, old}));
+}
+
+TEST(CollectionFilter, SidebarCountsCoverTheWholeLibrary)
+{
+    const SidebarCounts empty = sidebarCounts({}, kNow);
+    EXPECT_EQ(empty.all, 0);
+    EXPECT_EQ(empty.favorites, 0);
+    EXPECT_EQ(empty.recent, 0);
+    EXPECT_EQ(empty.ungraded, 0);
+    EXPECT_TRUE(empty.genres.isEmpty());
+    EXPECT_TRUE(empty.decades.isEmpty());
+
+    Shelf shelf;
+    Record *a = shelf.add(QStringLiteral("a"), {}, 2015);
+    a->setGenres({QStringLiteral("Rock"), QStringLiteral("Pop")});
+    a->setIsFavorite(true);
+    a->setDateAdded(kNow.addSecs(-kRecentSeconds));
+    Record *b = shelf.add(QStringLiteral("b"), {}, 1995);
+    b->setGenres({QStringLiteral("Jazz")});
+    b->setMediaConditionRaw(QStringLiteral("VG"));
+    b->setDateAdded(kNow.addSecs(-kRecentSeconds + 1));
+    Record *c = shelf.add(QStringLiteral("c"));
+    c->setGenres({QStringLiteral("Rock")});
+    c->setMediaConditionRaw(QStringLiteral("vg"));
+
+    const SidebarCounts counts = sidebarCounts(shelf.records(), kNow);
+    EXPECT_EQ(counts.all, 3);
+    EXPECT_EQ(counts.favorites, 1);
+    EXPECT_EQ(counts.recent, 1);
+    EXPECT_EQ(counts.ungraded, 2);
+    using Genre = std::pair<QString, int>;
+    EXPECT_EQ(counts.genres, (QList<Genre>{{"Rock", 2}, {"Jazz", 1}, {"Pop", 1}}));
+    using Decade = std::pair<int, int>;
+    EXPECT_EQ(counts.decades, (QList<Decade>{{2010, 1}, {1990, 1}}));
+}
+
+TEST(CollectionFilter, CountTexts)
+{
+    EXPECT_EQ(recordCountText(0), QStringLiteral("0 records"));
+    EXPECT_EQ(recordCountText(1), QStringLiteral("1 record"));
+    EXPECT_EQ(recordCountText(2), QStringLiteral("2 records"));
+    EXPECT_EQ(refreshProgressText(2, 5, QStringLiteral("Blue %1 Train")),
+              QStringLiteral("Fetching metadata 2 of 5: Blue %1 Train"));
+
+    Shelf shelf;
+    Record *one = shelf.add(QStringLiteral("Kind of Blue"));
+    EXPECT_EQ(deleteTitle({one}), QStringLiteral("Delete \u201CKind of Blue\u201D?"));
+    Record *two = shelf.add(QString());
+    EXPECT_EQ(deleteTitle({one, two}), QStringLiteral("Delete 2 records?"));
+}
