@@ -1,6 +1,7 @@
 #include "views/collection_cover.h"
 
 #include "models/record.h"
+#include "services/image_cache.h"
 
 namespace vorla {
 
@@ -8,7 +9,7 @@ QImage recordThumbnail(const Record *record)
 {
     if (!record)
         return {};
-    return {};
+    return ImageCache::shared().image(*record, false);
 }
 
 } // namespace vorla

@@ -1,6 +1,9 @@
 #include "views/collection_selection.h"
 
 #include "views/collection_model.h"
+#include "views/record_actions.h"
+
+#include <QKeyEvent>
 
 namespace vorla {
 
@@ -102,6 +105,29 @@ void CollectionSelection::itemSelectionChanged(const QItemSelection &selected,
         return;
     m_ids = ids;
     emit changed();
+}
+
+void deleteVisibleSelection(const CollectionSelection &selection, const RecordActions &actions)
+{
+    const QList<QUuid> ids = selection.visibleIds();
+    if (!ids.isEmpty() && actions.deleteRecords)
+        actions.deleteRecords(ids);
+}
+
+bool handleCollectionKey(const QKeyEvent &event, const CollectionSelection &selection,
+                         const RecordActions &actions)
+{
+    if (event.matches(QKeySequence::Delete) || event.key() == Qt::Key_Backspace) {
+        deleteVisibleSelection(selection, actions);
+        return true;
+    }
+    if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) {
+        const QList<QUuid> ids = selection.visibleIds();
+        if (ids.size() == 1 && actions.edit)
+            actions.edit(ids.first());
+        return true;
+    }
+    return false;
 }
 
 } // namespace vorla

@@ -10,9 +10,12 @@
 #include <QSet>
 #include <QUuid>
 
+class QKeyEvent;
+
 namespace vorla {
 
 class CollectionModel;
+struct RecordActions;
 
 class CollectionSelection : public QObject
 {
@@ -47,5 +50,11 @@ private:
     QSet<QUuid> m_ids;
     bool m_syncing = false;
 };
+
+// The Delete command: asks to delete the visible selected records, if there are any.
+void deleteVisibleSelection(const CollectionSelection &selection, const RecordActions &actions);
+// Delete and Return (edit one selected record) in a collection view; true when handled.
+bool handleCollectionKey(const QKeyEvent &event, const CollectionSelection &selection,
+                         const RecordActions &actions);
 
 } // namespace vorla

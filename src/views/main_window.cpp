@@ -92,10 +92,13 @@ MainWindow::MainWindow(
     connect(m_appState, &AppState::fetchMissingRequestedChanged, this,
         &MainWindow::fetchMissingRequested);
 
+    connect(this, &MainWindow::recordsChanged, this, [this] { m_order.invalidate(); });
+
     updateTitle();
     updateViewControls();
     updateCollection();
     updateInspector();
+    new CollectionBrowser(this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -253,15 +256,9 @@ void MainWindow::scheduleCollectionUpdate()
 
 void MainWindow::updateCollection()
 {
-    const QList<Record *> all = records();
-    // Stand-in filter: the search text over every record, in the chosen sort order.
-    const QString query = TextUtil::trimmedSpacesAndTabs(m_searchText);
-    m_visible.clear();
-    for (Record *record : all) {
-        if (query.isEmpty() || record->matches(query))
-            m_visible.append(record);
-    }
-    sortRecords(m_visible, sortKey(), sortAscending());
+    const QList<Record *> &all = m_context->records();
+    m_visible = filterRecords(m_order.sorted(all, sortKey(), sortAscending()), m_searchText, m_sidebar,
+        QDateTime::currentDateTimeUtc());
 
     if (all.isEmpty())
         m_page = CollectionPage::empty;
@@ -316,10 +313,10 @@ void MainWindow::updateViewControls()
 
 void MainWindow::fetchMissingRequested()
 {
-    // The fetch itself belongs to the collection browser; until it is placed the menu item
-    // stays hidden, and a request that arrives anyway is simply reset.
-    if (m_appState->fetchMissingRequested())
-        m_appState->setFetchMissingRequested(false);
+    if (!m_appState->fetchMissingRequested())
+        return;
+    m_appState->setFetchMissingRequested(false);
+    emit fetchMissingMetadataRequested();
 }
 
 // --- Building ------------------------------------------------------------------------------
@@ -337,8 +334,7 @@ void MainWindow::buildMenus()
 
     // Sheets and panels that are not part of this build stay out of the menus.
     for (QAction *action : { m_commands->scanBarcode, m_commands->searchOnline,
-             m_commands->addManually, m_commands->importList, m_commands->importPhotos,
-             m_commands->importCSV, m_commands->exportCSV, m_commands->fetchMissing })
+             m_commands->addManually, m_commands->importList, m_commands->importPhotos })
         action->setVisible(false);
     // Leaves no doubled or dangling dividers among the hidden items.
     file->setSeparatorsCollapsible(true);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "models/sort_key.h"
+#include "views/collection_browser.h"
 #include "views/record_actions.h"
 #include "views/sidebar_item.h"
 #include "views/view_mode.h"
@@ -118,6 +119,8 @@ signals:
     void recordsChanged();
     // visibleRecords() and collectionPage() were recomputed.
     void visibleRecordsChanged();
+    // "Fetch Missing Metadata & Artwork" was chosen (the request is already reset).
+    void fetchMissingMetadataRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -148,6 +151,7 @@ private:
     QList<QUuid> m_pendingDelete;
 
     QList<Record *> m_visible;
+    CollectionOrder m_order;
     CollectionPage m_page = CollectionPage::empty;
     bool m_updateScheduled = false;
 

@@ -1,4 +1,5 @@
 #include "views/main_window.h"
+#include "views/collection_status_bar.h"
 
 #include "app/app_settings.h"
 #include "app/app_state.h"
@@ -117,7 +118,7 @@ TEST_F(MainWindowTest, CollectionAreaFollowsTheRules)
     EXPECT_EQ(w.collectionPage(), MainWindow::CollectionPage::searchEmpty);
     EXPECT_EQ(w.searchEmptyView()->titleText(), QStringLiteral("No Results for “zzz”"));
     EXPECT_EQ(
-        static_cast<StandInStatusBar *>(w.statusBarView())->text(), QStringLiteral("0 records"));
+        static_cast<CollectionStatusBar *>(w.statusBarView())->text(), QStringLiteral("0 records"));
 
     w.searchField()->setText(QStringLiteral("  harbor\t"));
     settle();
@@ -125,7 +126,7 @@ TEST_F(MainWindowTest, CollectionAreaFollowsTheRules)
     EXPECT_EQ(w.collectionPage(), MainWindow::CollectionPage::grid);
     EXPECT_EQ(w.visibleRecords().size(), 1);
     EXPECT_EQ(
-        static_cast<StandInStatusBar *>(w.statusBarView())->text(), QStringLiteral("1 record"));
+        static_cast<CollectionStatusBar *>(w.statusBarView())->text(), QStringLiteral("1 record"));
 
     w.setViewMode(ViewMode::list);
     settle();

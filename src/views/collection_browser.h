@@ -1,0 +1,78 @@
+// The collection browser placed into the main window: the sidebar, the cover grid, the
+// table, the empty-collection view and the status bar, kept in step with the window's
+// browsing state, plus the CSV import and export, the delete confirmation and the fetch of
+// missing metadata that the window's requests start.
+#pragma once
+
+#include "views/collection_dialogs.h"
+#include "views/collection_filter.h"
+
+#include <QDateTime>
+#include <QObject>
+
+#include <memory>
+
+namespace vorla {
+
+class CollectionGridView;
+class CollectionModel;
+class CollectionOperations;
+class CollectionSelection;
+class CollectionStatusBar;
+class CollectionTableView;
+class EmptyCollectionView;
+class MainWindow;
+class SidebarView;
+
+// Every stored record in display order, sorted again only when the records or the sort
+// change, so that typing into the search field only filters.
+class CollectionOrder
+{
+public:
+    const QList<Record *> &sorted(const QList<Record *> &records, SortKey key, bool ascending);
+    void invalidate() { m_valid = false; }
+
+private:
+    QList<Record *> m_sorted;
+    SortKey m_key = SortKey::artist;
+    bool m_ascending = true;
+    bool m_valid = false;
+};
+
+class CollectionBrowser : public QObject
+{
+    Q_OBJECT
+public:
+    // Places the views into `window`; `dialogs` answers the panels and alerts (the platform
+    // ones when null).
+    explicit CollectionBrowser(MainWindow *window, std::unique_ptr<CollectionDialogs> dialogs = nullptr);
+    ~CollectionBrowser() override;
+
+    CollectionModel *model() const { return m_model; }
+    CollectionSelection *selection() const { return m_selection; }
+    CollectionGridView *grid() const { return m_grid; }
+    CollectionTableView *table() const { return m_table; }
+    SidebarView *sidebar() const { return m_sidebar; }
+    EmptyCollectionView *emptyView() const { return m_empty; }
+    CollectionStatusBar *statusBar() const { return m_statusBar; }
+    CollectionOperations *operations() const { return m_operations; }
+
+private:
+    void visibleRecordsChanged();
+    void updateSidebar();
+    void pendingDeleteChanged();
+
+    MainWindow *m_window;
+    std::unique_ptr<CollectionDialogs> m_dialogs;
+    CollectionModel *m_model = nullptr;
+    CollectionSelection *m_selection = nullptr;
+    CollectionGridView *m_grid = nullptr;
+    CollectionTableView *m_table = nullptr;
+    SidebarView *m_sidebar = nullptr;
+    EmptyCollectionView *m_empty = nullptr;
+    CollectionStatusBar *m_statusBar = nullptr;
+    CollectionOperations *m_operations = nullptr;
+    bool m_sidebarScheduled = false;
+};
+
+} // namespace vorla

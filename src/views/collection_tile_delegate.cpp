@@ -1,0 +1,184 @@
+#include "views/collection_tile_delegate.h"
+
+#include "views/collection_cover.h"
+#include "views/collection_model.h"
+#include "views/components/cover_painter.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+
+namespace vorla {
+
+namespace {
+
+constexpr qreal kCoverRadius = 8;
+
+void paintShadow(QPainter &painter, const QRectF &cover, bool hovering)
+{
+    // Stacked translucent rounded squares stand in for a blurred drop shadow.
+    const qreal radius = hovering ? 10 : 5;
+    const qreal offset = hovering ? 5 : 2;
+    const qreal opacity = hovering ? 0.35 : 0.2;
+    const int steps = 5;
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    for (int i = steps; i >= 1; --i) {
+        const qreal spread = radius * i / steps;
+        painter.setBrush(QColor::fromRgbF(0, 0, 0, opacity / steps));
+        painter.drawRoundedRect(cover.translated(0, offset).adjusted(-spread / 2, -spread / 2, spread / 2, spread / 2),
+                                kCoverRadius + spread / 2, kCoverRadius + spread / 2);
+    }
+    painter.restore();
+}
+
+void paintFavoriteBadge(QPainter &painter, const QRectF &cover, const QFont &base)
+{
+    QFont font = CollectionTileDelegate::captionFont(base);
+    const QFontMetricsF metrics(font);
+    const qreal side = metrics.height() + 10;
+    const QRectF badge(cover.right() - 6 - side, cover.top() + 6, side, side);
+    painter.save();
+    QLinearGradient pink(badge.topLeft(), badge.bottomLeft());
+    pink.setColorAt(0, QColor(255, 95, 150));
+    pink.setColorAt(1, QColor(230, 45, 110));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(pink);
+    painter.drawEllipse(badge);
+    painter.setPen(Qt::white);
+    painter.setFont(font);
+    painter.drawText(badge, Qt::AlignCenter, QStringLiteral("\u2665"));
+    painter.restore();
+}
+
+} // namespace
+
+QFont CollectionTileDelegate::titleFont(const QFont &base)
+{
+    QFont font = base;
+    font.setBold(true);
+    return font;
+}
+
+QFont CollectionTileDelegate::artistFont(const QFont &base)
+{
+    QFont font = base;
+    font.setPointSizeF(base.pointSizeF() * 0.92);
+    return font;
+}
+
+QFont CollectionTileDelegate::captionFont(const QFont &base)
+{
+    QFont font = base;
+    font.setPointSizeF(base.pointSizeF() * 0.84);
+    return font;
+}
+
+int CollectionTileDelegate::tileHeight(qreal tileWidth, const QFont &base)
+{
+    const qreal text = QFontMetricsF(titleFont(base)).height() + kLineSpacing
+        + QFontMetricsF(artistFont(base)).height() + kLineSpacing
+        + QFontMetricsF(captionFont(base)).height();
+    return int(std::ceil(tileWidth + kTextSpacing + text));
+}
+
+QSize CollectionTileDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    const int width = std::max(option.rect.width(), 120);
+    return {width, tileHeight(width, option.font)};
+}
+
+void CollectionTileDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                   const QModelIndex &index) const
+{
+    const auto *model = qobject_cast<const CollectionModel *>(index.model());
+    if (!model)
+        return;
+    const bool selected = option.state & QStyle::State_Selected;
+    const bool hovering = option.state & QStyle::State_MouseOver;
+    const QRectF tile = option.rect;
+    QRectF cover(tile.left(), tile.top(), tile.width(), tile.width());
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
+
+    if (hovering) {
+        const qreal grow = cover.width() * 0.01;
+        cover.adjust(-grow, -grow, grow, grow);
+    }
+    paintShadow(*painter, cover, hovering);
+    paintSquareImage(*painter, cover, recordThumbnail(model->recordAt(index.row())),
+                     index.data(CollectionModel::SeedRole).toString(), kCoverRadius, option.palette);
+    if (selected) {
+        QPen ring(option.palette.color(QPalette::Active, QPalette::Highlight), 3);
+        painter->setPen(ring);
+        painter->setBrush(Qt::NoBrush);
+        // The ring lies 4 points outside the cover, its stroke inside that outline.
+        painter->drawRoundedRect(cover.adjusted(-4 + 1.5, -4 + 1.5, 4 - 1.5, 4 - 1.5), 10 - 1.5, 10 - 1.5);
+    }
+    if (index.data(CollectionModel::FavoriteRole).toBool())
+        paintFavoriteBadge(*painter, cover, option.font);
+
+    // Text block, 2 points in from the sides.
+    const QRectF text = QRectF(tile.left() + 2, tile.top() + tile.width() + kTextSpacing,
+                               tile.width() - 4, tile.bottom() - tile.top());
+    const QColor primary = option.palette.color(QPalette::Text);
+    QColor secondary = primary;
+    secondary.setAlphaF(0.62);
+    QColor tertiary = primary;
+    tertiary.setAlphaF(0.42);
+
+    qreal y = text.top();
+    auto drawLine = [&](const QFont &font, const QColor &color, const QString &line) {
+        const QFontMetricsF metrics(font);
+        painter->setFont(font);
+        painter->setPen(color);
+        const QString elided = metrics.elidedText(line, Qt::ElideRight, text.width());
+        painter->drawText(QRectF(text.left(), y, text.width(), metrics.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, elided);
+        y += metrics.height() + kLineSpacing;
+    };
+    drawLine(titleFont(option.font), primary, index.data(CollectionModel::TitleRole).toString());
+    drawLine(artistFont(option.font), secondary, index.data(CollectionModel::ArtistRole).toString());
+
+    // Caption row: year, grade badge, stars, 6 points apart.
+    const QFont caption = captionFont(option.font);
+    const QFontMetricsF metrics(caption);
+    painter->setFont(caption);
+    qreal x = text.left();
+    const QRectF row(text.left(), y, text.width(), metrics.height());
+    const QString year = index.data(CollectionModel::YearTextRole).toString();
+    if (!year.isEmpty()) {
+        painter->setPen(tertiary);
+        painter->drawText(QRectF(x, row.top(), metrics.horizontalAdvance(year) + 1, row.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter, year);
+        x += metrics.horizontalAdvance(year) + 6;
+    }
+    const QString grade = index.data(CollectionModel::GradeTextRole).toString();
+    if (!grade.isEmpty()) {
+        const QRectF badge(x, row.top(), metrics.horizontalAdvance(grade) + 8, row.height());
+        QColor fill = primary;
+        fill.setAlphaF(0.1);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(fill);
+        painter->drawRoundedRect(badge, 3, 3);
+        painter->setPen(tertiary);
+        painter->drawText(badge, Qt::AlignCenter, grade);
+        x = badge.right() + 6;
+    }
+    const int rating = index.data(CollectionModel::RatingRole).toInt();
+    if (rating >= 1) {
+        QColor yellow(255, 204, 0);
+        yellow.setAlphaF(0.85);
+        painter->setPen(yellow);
+        const QString stars(rating, QChar(0x2605));
+        painter->drawText(QRectF(x, row.top(), std::max<qreal>(0, text.right() - x), row.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(stars, Qt::ElideRight, text.right() - x));
+    }
+    painter->restore();
+}
+
+} // namespace vorla
