@@ -1,6 +1,7 @@
 #include "models/record_draft.h"
 
 #include "models/record.h"
+#include "services/number_text.h"
 #include "services/release_candidate.h"
 #include "services/text_util.h"
 
@@ -9,23 +10,6 @@
 namespace vorla {
 
 namespace {
-
-// A decimal integer with an optional sign and nothing else.
-std::optional<qint64> decimalInteger(const QString &text)
-{
-    qsizetype i = 0;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        ++i;
-    if (i == text.size())
-        return std::nullopt;
-    for (qsizetype j = i; j < text.size(); ++j) {
-        if (text[j] < u'0' || text[j] > u'9')
-            return std::nullopt;
-    }
-    bool ok = false;
-    const qint64 value = text.toLongLong(&ok, 10);
-    return ok ? std::optional<qint64>(value) : std::nullopt;
-}
 
 bool isBlank(const QString &text)
 {
@@ -50,7 +34,7 @@ RecordDraft::RecordDraft(const ReleaseCandidate &candidate)
     if (candidate.webURL)
         sourceURL = candidate.webURL->toString(QUrl::FullyEncoded);
     if (candidate.source == MetadataSource::discogs)
-        discogsReleaseID = decimalInteger(candidate.sourceID);
+        discogsReleaseID = NumberText::decimalInteger(candidate.sourceID);
     else
         musicBrainzID = candidate.sourceID;
 }
