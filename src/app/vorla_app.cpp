@@ -9,6 +9,7 @@
 #include "models/error.h"
 #include "models/model_context.h"
 #include "models/persistence.h"
+#include "scanner/text_recognizer.h"
 #include "views/main_window.h"
 
 #include <QApplication>
@@ -68,6 +69,7 @@ bool VorlaApp::start()
     m_window->raise();
     m_window->activateWindow();
     DebugHooks::scheduleSnapshotIfRequested();
+    TextRecognizer::warmUpOnce();
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "scanner/text_reader.h"
 
+#include <QCoreApplication>
+
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
@@ -25,19 +27,32 @@ public:
     };
     using Engine = std::unique_ptr<tesseract::TessBaseAPI, Returner>;
 
-    ~EnginePool()
+    ~EnginePool() { close(); }
+
+    // Ends the idle engines and every engine given back from now on, and starts no more.
+    // Tesseract keeps caches in statics of its own that are destroyed before ours, so this
+    // must run while the application still exists.
+    void close()
     {
-        for (tesseract::TessBaseAPI *engine : m_idle) {
+        std::vector<tesseract::TessBaseAPI *> idle;
+        {
+            std::lock_guard guard(m_lock);
+            m_closed = true;
+            idle.swap(m_idle);
+        }
+        for (tesseract::TessBaseAPI *engine : idle) {
             engine->End();
             delete engine;
         }
     }
 
-    // Empty when the engine cannot start (no language data).
+    // Empty when the engine cannot start (no language data) or the pool is closed.
     Engine borrow()
     {
         {
             std::lock_guard guard(m_lock);
+            if (m_closed)
+                return Engine(nullptr, Returner{this});
             if (!m_idle.empty()) {
                 tesseract::TessBaseAPI *engine = m_idle.back();
                 m_idle.pop_back();
@@ -68,10 +83,12 @@ private:
     void giveBack(tesseract::TessBaseAPI *engine)
     {
         engine->Clear();
-        std::lock_guard guard(m_lock);
-        if (m_idle.size() < kMaxIdle) {
-            m_idle.push_back(engine);
-            return;
+        {
+            std::lock_guard guard(m_lock);
+            if (!m_closed && m_idle.size() < kMaxIdle) {
+                m_idle.push_back(engine);
+                return;
+            }
         }
         engine->End();
         delete engine;
@@ -79,6 +96,7 @@ private:
 
     std::mutex m_lock;
     std::vector<tesseract::TessBaseAPI *> m_idle;
+    bool m_closed = false;
 };
 
 class TesseractTextReader final : public TextReader
@@ -122,6 +140,8 @@ public:
     // started several, the orientations share one engine in turn.
     int parallelism() const override { return std::max<int>(1, static_cast<int>(m_pool.idle())); }
 
+    void close() const { m_pool.close(); }
+
 private:
     mutable EnginePool m_pool;
 };
@@ -137,7 +157,12 @@ double confidenceFromTesseract(float confidence)
 
 std::shared_ptr<const TextReader> tesseractTextReader()
 {
-    static const std::shared_ptr<const TextReader> reader = std::make_shared<TesseractTextReader>();
+    static const std::shared_ptr<const TesseractTextReader> reader = [] {
+        auto made = std::make_shared<TesseractTextReader>();
+        // Readings still running then end their engines when they give them back.
+        qAddPostRoutine([] { reader->close(); });
+        return made;
+    }();
     return reader;
 }
 

@@ -4,6 +4,7 @@
 #include "scanner/image_file.h"
 #include "services/barcode.h"
 
+#include <QCoreApplication>
 #include <QFuture>
 #include <QRegularExpression>
 #include <QSet>
@@ -113,7 +114,11 @@ QThreadPool &readingPool()
 {
     static QThreadPool pool;
     static std::once_flag configured;
-    std::call_once(configured, [] { pool.setMaxThreadCount(3); });
+    std::call_once(configured, [] {
+        pool.setMaxThreadCount(3);
+        // A warm-up still running at quit must end before the engines are released.
+        qAddPostRoutine([] { readingPool().waitForDone(); });
+    });
     return pool;
 }
 

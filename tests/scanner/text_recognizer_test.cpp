@@ -4,9 +4,11 @@
 #include "scanner/image_file.h"
 #include "recognition_fixtures.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QImageWriter>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -186,4 +188,17 @@ TEST(TextRecognizer, ConfidenceScale)
     EXPECT_DOUBLE_EQ(confidenceFromTesseract(-1), 0.0);
     EXPECT_LT(confidenceFromTesseract(70), 0.5);
     EXPECT_GE(confidenceFromTesseract(85), 0.5);
+}
+
+TEST(TextRecognizer, WarmUpStartsOneEngineForEachOrientationOnce)
+{
+    TextRecognizer::warmUpOnce();
+    TextRecognizer::warmUpOnce();
+    const std::shared_ptr<const TextReader> reader = tesseractTextReader();
+    QDeadlineTimer deadline(120'000);
+    while (reader->parallelism() < 3 && !deadline.hasExpired())
+        QThread::msleep(20);
+    QThread::msleep(200);
+    // A second call started nothing more: three engines, not six.
+    EXPECT_EQ(reader->parallelism(), 3);
 }
