@@ -8,7 +8,7 @@
 #include "models/model_context.h"
 #include "models/record.h"
 #include "services/text_util.h"
-#include "views/collection_standins.h"
+#include "views/inspector_stand_in.h"
 #include "views/components/symbol_icon.h"
 #include "views/search_empty_view.h"
 
@@ -75,7 +75,7 @@ MainWindow::MainWindow(
     buildMenus();
     buildToolbar();
     buildCentralArea();
-    installStandIns();
+    installInspector();
 
     connect(&AppSettings::shared(), &AppSettings::valueChanged, this, &MainWindow::settingChanged);
     connect(m_context, &ModelContext::recordsInserted, this, &MainWindow::recordsChanged);
@@ -209,12 +209,16 @@ QList<Record *> MainWindow::records() const
 QList<Record *> MainWindow::selectedRecords() const
 {
     QList<Record *> selected;
-    if (m_selection.isEmpty())
-        return selected;
-    for (Record *record : records()) {
-        if (m_selection.contains(record->id()))
+    for (const QUuid &id : m_selection) {
+        if (Record *record = m_context->record(id))
             selected.append(record);
     }
+    // Ties are rare but must not follow the set's hash order.
+    std::sort(selected.begin(), selected.end(), [](const Record *a, const Record *b) {
+        if (a->dateAdded() != b->dateAdded())
+            return a->dateAdded() > b->dateAdded();
+        return a->id() < b->id();
+    });
     return selected;
 }
 
@@ -270,20 +274,24 @@ void MainWindow::updateCollection()
         m_page = CollectionPage::table;
 
     m_searchEmptyView->setSearchText(m_searchText);
+    QWidget *page = nullptr;
     switch (m_page) {
     case CollectionPage::empty:
-        m_collectionStack->setCurrentWidget(m_emptyView);
+        page = m_emptyView;
         break;
     case CollectionPage::searchEmpty:
-        m_collectionStack->setCurrentWidget(m_searchEmptyView);
+        page = m_searchEmptyView;
         break;
     case CollectionPage::grid:
-        m_collectionStack->setCurrentWidget(m_gridView);
+        page = m_gridView;
         break;
     case CollectionPage::table:
-        m_collectionStack->setCurrentWidget(m_tableView);
+        page = m_tableView;
         break;
     }
+    // The browser's views are placed right after construction.
+    if (page)
+        m_collectionStack->setCurrentWidget(page);
     emit visibleRecordsChanged();
 }
 
@@ -528,37 +536,14 @@ void MainWindow::buildCentralArea()
     setCentralWidget(m_splitter);
 }
 
-void MainWindow::installStandIns()
+void MainWindow::installInspector()
 {
-    auto *sidebar = new StandInSidebar(this);
-    m_sidebarView = sidebar;
-    m_sidebarView->setMinimumWidth(kSidebarMinimum);
-    m_sidebarView->setMaximumWidth(kSidebarMaximum);
-    m_splitter->insertWidget(0, m_sidebarView);
-
-    auto *empty = new QLabel(tr("No records yet."), m_collectionStack);
-    empty->setAlignment(Qt::AlignCenter);
-    empty->setEnabled(false);
-    m_emptyView = empty;
-    m_collectionStack->addWidget(m_emptyView);
-    m_gridView = new StandInCollectionList(this, true, m_collectionStack);
-    m_collectionStack->addWidget(m_gridView);
-    m_tableView = new StandInCollectionList(this, false, m_collectionStack);
-    m_collectionStack->addWidget(m_tableView);
-
-    m_statusBarView = new StandInStatusBar(this, m_collectionColumn);
-    m_collectionLayout->addWidget(m_statusBarView);
-
     m_inspectorView = new StandInInspector(this, m_splitter);
     m_inspectorView->setMinimumWidth(kInspectorMinimum);
     m_inspectorView->setMaximumWidth(kInspectorMaximum);
     m_splitter->addWidget(m_inspectorView);
-
-    m_splitter->setStretchFactor(0, 0);
-    m_splitter->setStretchFactor(1, 1);
-    m_splitter->setStretchFactor(2, 0);
-    m_splitter->setSizes(
-        { kSidebarIdeal, 1200 - kSidebarIdeal - kInspectorIdeal, kInspectorIdeal });
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setStretchFactor(1, 0);
 }
 
 void MainWindow::replaceView(QWidget *&slot, QWidget *view)
@@ -575,9 +560,19 @@ void MainWindow::replaceView(QWidget *&slot, QWidget *view)
 
 void MainWindow::setSidebarView(QWidget *view)
 {
-    const QList<int> sizes = m_splitter->sizes();
     view->setMinimumWidth(kSidebarMinimum);
     view->setMaximumWidth(kSidebarMaximum);
+    if (!m_sidebarView) {
+        m_splitter->insertWidget(0, view);
+        m_splitter->setStretchFactor(0, 0);
+        m_splitter->setStretchFactor(1, 1);
+        m_splitter->setStretchFactor(2, 0);
+        m_splitter->setSizes(
+            { kSidebarIdeal, 1200 - kSidebarIdeal - kInspectorIdeal, kInspectorIdeal });
+        m_sidebarView = view;
+        return;
+    }
+    const QList<int> sizes = m_splitter->sizes();
     m_splitter->replaceWidget(0, view);
     replaceView(m_sidebarView, view);
     m_splitter->setSizes(sizes);
@@ -606,6 +601,11 @@ void MainWindow::setTableView(QWidget *view)
 
 void MainWindow::setStatusBarView(QWidget *view)
 {
+    if (!m_statusBarView) {
+        m_collectionLayout->addWidget(view);
+        m_statusBarView = view;
+        return;
+    }
     // The layout hands back the old widget's item, which is ours to free.
     std::unique_ptr<QLayoutItem> old(m_collectionLayout->replaceWidget(m_statusBarView, view));
     replaceView(m_statusBarView, view);

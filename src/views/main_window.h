@@ -1,8 +1,8 @@
 // The one main window: sidebar, collection area (empty view, search-empty view, grid or
 // table), inspector column and status bar, with the toolbar and the menus. It owns the
 // browsing state that the collection views read and turns AppState's requests into
-// presentations. The collection views and the inspector's views are placed with the
-// set…View() calls; until then simple stand-ins show the records.
+// presentations. The collection views are placed with the set…View() calls right after
+// construction; the inspector shows a simple summary of the selection.
 #pragma once
 
 #include "models/sort_key.h"
@@ -84,7 +84,7 @@ public:
     CollectionPage collectionPage() const { return m_page; }
 
     // Places for the collection browser's widgets; the window takes ownership and shows
-    // each where its stand-in was.
+    // each in its place, replacing the one placed before.
     void setSidebarView(QWidget *view);
     void setEmptyView(QWidget *view);
     void setGridView(QWidget *view);
@@ -129,7 +129,7 @@ private:
     void buildMenus();
     void buildToolbar();
     void buildCentralArea();
-    void installStandIns();
+    void installInspector();
     void replaceView(QWidget *&slot, QWidget *view);
     void settingChanged(const QString &key);
     void scheduleCollectionUpdate();

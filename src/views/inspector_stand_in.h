@@ -1,0 +1,34 @@
+// The inspector column's summary until the record detail, multi-selection and statistics
+// views are placed: the cover and facts of one selected record, the count of several, or the
+// collection's count and genres.
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace vorla {
+
+class FlowChips;
+class MainWindow;
+class StarRating;
+
+class StandInInspector : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit StandInInspector(MainWindow *window, QWidget *parent = nullptr);
+    void reload();
+    QString headline() const;
+
+private:
+    MainWindow *m_window;
+    QWidget *m_cover = nullptr;
+    QLabel *m_title = nullptr;
+    QLabel *m_subtitle = nullptr;
+    StarRating *m_stars = nullptr;
+    FlowChips *m_chips = nullptr;
+};
+
+} // namespace vorla
