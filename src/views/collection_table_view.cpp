@@ -13,19 +13,23 @@
 #include <QKeyEvent>
 #include <QMenu>
 
+#include <algorithm>
+
 namespace vorla {
 
 namespace {
 
 struct ColumnWidth {
-    int width;
-    bool fixed;
+    int minimum;
+    int ideal;
+    bool fixed() const { return minimum == ideal; }
 };
 
-// Ideal widths; the fixed columns cannot be resized.
+// The fixed columns cannot be resized; the others share the view's width between their
+// minimum and ideal widths, and grow past the ideal to fill a wide view.
 constexpr ColumnWidth kWidths[CollectionModel::kColumns] = {
-    {36, true}, {180, false}, {220, false}, {50, true}, {140, false},
-    {100, false}, {140, false}, {80, true}, {76, true}, {90, true},
+    {36, 36}, {120, 180}, {140, 220}, {50, 50}, {80, 140},
+    {60, 100}, {80, 140}, {80, 80}, {76, 76}, {90, 90},
 };
 
 } // namespace
@@ -60,6 +64,10 @@ CollectionTableView::CollectionTableView(ModelContext *context, CollectionSelect
     m_collapseTimer.setSingleShot(true);
     connect(&m_collapseTimer, &QTimer::timeout, this, &CollectionTableView::collapseSelection);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CollectionTableView::headerClicked);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (!m_fitting)
+            m_draggedColumns.insert(column);
+    });
 }
 
 void CollectionTableView::setCollectionModel(CollectionModel *model)
@@ -68,11 +76,62 @@ void CollectionTableView::setCollectionModel(CollectionModel *model)
     setModel(model);
     setSelectionModel(m_selection->itemSelection());
     QHeaderView *header = horizontalHeader();
-    for (int column = 0; column < CollectionModel::kColumns; ++column) {
-        header->setSectionResizeMode(column, kWidths[column].fixed ? QHeaderView::Fixed : QHeaderView::Interactive);
-        header->resizeSection(column, kWidths[column].width);
-    }
+    for (int column = 0; column < CollectionModel::kColumns; ++column)
+        header->setSectionResizeMode(column, kWidths[column].fixed() ? QHeaderView::Fixed : QHeaderView::Interactive);
+    m_draggedColumns.clear();
+    fitColumns();
     showSort(m_sortKey, m_sortAscending);
+}
+
+bool CollectionTableView::viewportEvent(QEvent *event)
+{
+    // The viewport, not the view: a scroll bar that comes or goes changes its width too.
+    if (event->type() == QEvent::Resize)
+        fitColumns();
+    return QTableView::viewportEvent(event);
+}
+
+void CollectionTableView::fitColumns()
+{
+    if (!m_model)
+        return;
+    // Columns the user dragged keep their width; the others share what is left.
+    int taken = 0;
+    int minimumSum = 0;
+    int idealSum = 0;
+    QList<int> flexible;
+    for (int column = 0; column < CollectionModel::kColumns; ++column) {
+        const ColumnWidth &width = kWidths[column];
+        if (width.fixed() || m_draggedColumns.contains(column)) {
+            taken += width.fixed() ? width.ideal : horizontalHeader()->sectionSize(column);
+            continue;
+        }
+        flexible.append(column);
+        minimumSum += width.minimum;
+        idealSum += width.ideal;
+    }
+    const int available = std::max(0, viewport()->width() - taken);
+    m_fitting = true;
+    int handedOut = 0;
+    for (qsizetype i = 0; i < flexible.size(); ++i) {
+        const ColumnWidth &width = kWidths[flexible[i]];
+        int size = width.minimum;
+        if (available >= idealSum)
+            size = width.ideal + (available - idealSum) * width.ideal / std::max(1, idealSum);
+        else if (available > minimumSum)
+            size = width.minimum
+                + (width.ideal - width.minimum) * (available - minimumSum) / std::max(1, idealSum - minimumSum);
+        // The last column takes what rounding left, so a wide view has no gap at the right.
+        if (i == flexible.size() - 1 && available > minimumSum)
+            size = std::max(width.minimum, available - handedOut);
+        handedOut += size;
+        horizontalHeader()->resizeSection(flexible[i], size);
+    }
+    for (int column = 0; column < CollectionModel::kColumns; ++column) {
+        if (kWidths[column].fixed())
+            horizontalHeader()->resizeSection(column, kWidths[column].ideal);
+    }
+    m_fitting = false;
 }
 
 void CollectionTableView::showSort(SortKey key, bool ascending)

@@ -7,6 +7,7 @@
 #include "models/sort_key.h"
 #include "views/record_actions.h"
 
+#include <QSet>
 #include <QTableView>
 #include <QTimer>
 #include <QUuid>
@@ -42,9 +43,11 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     void headerClicked(int section);
+    void fitColumns();
     void collapseSelection();
     // The records a click on `row` acts on: the visible selection when the row is part of
     // it, else the row alone.
@@ -62,6 +65,9 @@ private:
     QUuid m_collapseTo;
     bool m_ignoreRelease = false;
     bool m_pressedToBase = false;
+    // Columns whose width the user dragged; the others follow the view's width.
+    QSet<int> m_draggedColumns;
+    bool m_fitting = false;
 };
 
 } // namespace vorla
