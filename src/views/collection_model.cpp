@@ -230,8 +230,15 @@ QVariant CollectionModel::data(const QModelIndex &index, int role) const
     case SeedRole:
         return record->artist() + record->title();
     case Qt::FontRole:
-        if (index.column() == condition)
-            return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        if (index.column() == condition) {
+            // A size smaller, so the widest pair ("VG+ / VG+") fits the fixed column.
+            static const QFont font = [] {
+                QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+                fixed.setPointSizeF(fixed.pointSizeF() * 0.85);
+                return fixed;
+            }();
+            return font;
+        }
         return {};
     case Qt::AccessibleTextRole:
         if (index.column() == rating)
