@@ -42,10 +42,14 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event = nullptr) const override;
 
 private:
     void headerClicked(int section);
     void collapseSelection();
+    // Makes `index` current and the start of the next Shift range, leaving the selection.
+    void moveAnchor(const QModelIndex &index);
     // The records a click on `row` acts on: the visible selection when the row is part of
     // it, else the row alone.
     QList<QUuid> clickTargets(int row) const;
@@ -62,6 +66,7 @@ private:
     QUuid m_collapseTo;
     bool m_ignoreRelease = false;
     bool m_pressedToBase = false;
+    bool m_movingAnchor = false;
 };
 
 } // namespace vorla
