@@ -1,19 +1,19 @@
 #include "views/empty_collection_view.h"
 
+#include "views/components/symbol_icon.h"
+
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 namespace vorla {
 
 namespace {
 
-QPushButton *makeButton(const QString &text, const QString &iconName, QWidget *parent)
+QPushButton *makeButton(const QString &text, const QString &symbol, QWidget *parent)
 {
-    auto *button = new QPushButton(QIcon::fromTheme(iconName), text, parent);
+    auto *button = new QPushButton(symbolIcon(symbol), text, parent);
     button->setMinimumHeight(32);
     button->setAutoDefault(false);
     return button;
@@ -29,11 +29,9 @@ EmptyCollectionView::EmptyCollectionView(QWidget *parent)
     layout->addStretch(1);
 
     auto *icon = new QLabel(this);
-    QIcon disc = QIcon::fromTheme(QStringLiteral("media-optical"));
-    if (disc.isNull())
-        disc = style()->standardIcon(QStyle::SP_DriveCDIcon);
-    icon->setPixmap(disc.pixmap(64, 64));
+    icon->setPixmap(symbolIcon(QStringLiteral("opticaldisc")).pixmap(64, 64));
     icon->setAlignment(Qt::AlignCenter);
+    icon->setEnabled(false);
     layout->addWidget(icon);
 
     auto *title = new QLabel(tr("Your vorla is empty"), this);
@@ -52,17 +50,23 @@ EmptyCollectionView::EmptyCollectionView(QWidget *parent)
     description->setAlignment(Qt::AlignCenter);
     description->setMaximumWidth(460);
     description->setForegroundRole(QPalette::PlaceholderText);
-    layout->addWidget(description, 0, Qt::AlignHCenter);
+    // Centred by stretches: a layout alignment would keep the wrapped text at its narrow,
+    // one-line size hint and cut it off.
+    auto *descriptionRow = new QHBoxLayout;
+    descriptionRow->addStretch(1);
+    descriptionRow->addWidget(description, 100);
+    descriptionRow->addStretch(1);
+    layout->addLayout(descriptionRow);
     layout->addSpacing(8);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    m_scan = makeButton(tr("Scan Barcode"), QStringLiteral("scanner"), this);
+    m_scan = makeButton(tr("Scan Barcode"), QStringLiteral("barcode.viewfinder"), this);
     m_scan->setDefault(true);
-    m_manual = makeButton(tr("Add Manually"), QStringLiteral("document-edit"), this);
-    m_photos = makeButton(tr("Import Photos"), QStringLiteral("camera-photo"), this);
-    m_list = makeButton(tr("Import List"), QStringLiteral("view-list-text"), this);
-    m_csv = makeButton(tr("Import CSV"), QStringLiteral("document-import"), this);
+    m_manual = makeButton(tr("Add Manually"), QStringLiteral("square.and.pencil"), this);
+    m_photos = makeButton(tr("Import Photos"), QStringLiteral("photo.stack"), this);
+    m_list = makeButton(tr("Import List"), QStringLiteral("list.bullet.rectangle"), this);
+    m_csv = makeButton(tr("Import CSV"), QStringLiteral("square.and.arrow.down"), this);
     for (QPushButton *button : {m_scan, m_manual, m_photos, m_list, m_csv})
         buttons->addWidget(button);
     buttons->addStretch(1);
