@@ -322,8 +322,8 @@ void CollectionGridView::moveAnchor(const QModelIndex &index)
     m_movingAnchor = false;
 }
 
-QItemSelectionModel::SelectionFlags CollectionGridView::selectionCommand(const QModelIndex &index,
-                                                                         const QEvent *event) const
+QItemSelectionModel::SelectionFlags CollectionGridView::selectionCommand(
+    const QModelIndex &index, const QEvent *event) const
 {
     if (m_movingAnchor)
         return QItemSelectionModel::NoUpdate;

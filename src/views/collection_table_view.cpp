@@ -150,8 +150,8 @@ void CollectionTableView::moveAnchor(const QModelIndex &index)
     m_movingAnchor = false;
 }
 
-QItemSelectionModel::SelectionFlags CollectionTableView::selectionCommand(const QModelIndex &index,
-                                                                          const QEvent *event) const
+QItemSelectionModel::SelectionFlags CollectionTableView::selectionCommand(
+    const QModelIndex &index, const QEvent *event) const
 {
     if (m_movingAnchor)
         return QItemSelectionModel::NoUpdate;

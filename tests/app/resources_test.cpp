@@ -39,17 +39,19 @@ TEST(Resources, BundleTheSoundAndTheSymbols)
 // written straight into a symbol call.
 TEST(Resources, BundleEverySymbolTheViewsName)
 {
-    static const QRegularExpression dotted(QStringLiteral(R"re("([a-z][a-z0-9]*(?:\.[a-z0-9]+)+)")re"));
+    static const QRegularExpression dotted(
+        QStringLiteral(R"re("([a-z][a-z0-9]*(?:\.[a-z0-9]+)+)")re"));
     static const QRegularExpression called(QStringLiteral(
         R"re(symbol(?:Icon|Label)\(\s*(?:QStringLiteral\(|QString::fromLatin1\()?"([^"]+)")re"));
     QSet<QString> names;
-    QDirIterator files(QStringLiteral(VORLA_SOURCE_DIR "/src/views"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
-                       QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator files(QStringLiteral(VORLA_SOURCE_DIR "/src/views"),
+        { QStringLiteral("*.cpp"), QStringLiteral("*.h") }, QDir::Files,
+        QDirIterator::Subdirectories);
     while (files.hasNext()) {
         QFile file(files.next());
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
         const QString text = QString::fromUtf8(file.readAll());
-        for (const QRegularExpression *pattern : {&dotted, &called}) {
+        for (const QRegularExpression *pattern : { &dotted, &called }) {
             for (const QRegularExpressionMatch &match : pattern->globalMatch(text))
                 names.insert(match.captured(1));
         }

@@ -36,14 +36,14 @@ protected:
     AppState appState;
     std::atomic<int> lookups = 0;
     // Finds every record it is asked about.
-    MetadataRefresher refresher{[this] {
+    MetadataRefresher refresher { [this] {
         return [this](std::optional<qint64>, std::optional<QString>, QString, std::stop_token) {
             ++lookups;
             RecordDraft draft;
             draft.label = QStringLiteral("Looked Up");
             return std::optional<RecordDraft>(draft);
         };
-    }};
+    } };
     std::unique_ptr<MainWindow> window;
 
     void SetUp() override
@@ -60,8 +60,7 @@ protected:
         QCoreApplication::processEvents();
         return added;
     }
-    template <typename Dialog>
-    Dialog *shown()
+    template <typename Dialog> Dialog *shown()
     {
         QCoreApplication::processEvents();
         for (Dialog *dialog : window->findChildren<Dialog *>()) {
@@ -76,7 +75,7 @@ protected:
         QMessageBox *box = shown<QMessageBox>();
         if (!box)
             return {};
-        const QStringList texts{box->text(), box->informativeText()};
+        const QStringList texts { box->text(), box->informativeText() };
         box->button(QMessageBox::Ok)->click();
         return texts;
     }
@@ -98,8 +97,8 @@ protected:
 TEST_F(CollectionBrowserTest, DeleteConfirmationCancelsOrDeletes)
 {
     Record *kept = add(QStringLiteral("Harbor Lights"));
-    window->setSelection({kept->id()});
-    window->recordActions().deleteRecords({kept->id()});
+    window->setSelection({ kept->id() });
+    window->recordActions().deleteRecords({ kept->id() });
     QMessageBox *box = shown<QMessageBox>();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), QStringLiteral("Delete “Harbor Lights”?"));
@@ -116,7 +115,7 @@ TEST_F(CollectionBrowserTest, DeleteConfirmationCancelsOrDeletes)
     EXPECT_TRUE(window->pendingDelete().isEmpty());
     EXPECT_NE(context.record(kept->id()), nullptr);
 
-    window->recordActions().deleteRecords({kept->id()});
+    window->recordActions().deleteRecords({ kept->id() });
     box = shown<QMessageBox>();
     ASSERT_NE(box, nullptr);
     for (QAbstractButton *button : box->buttons()) {
@@ -141,8 +140,9 @@ TEST_F(CollectionBrowserTest, ImportAndExportGoThroughTheWindowsFilePanels)
     answerFileDialog(QFileDialog::AcceptOpen, importPath);
     EXPECT_FALSE(appState.showImporter());
     EXPECT_EQ(answerAlert(),
-              (QStringList{"Imported 1 record",
-                           "Choose File \u25B8 Fetch Missing Metadata & Artwork to download covers and tracklists for 1 of them."}));
+        (QStringList { "Imported 1 record",
+            "Choose File \u25B8 Fetch Missing Metadata & Artwork to download covers and tracklists "
+            "for 1 of them." }));
     ASSERT_EQ(context.records().size(), 1);
 
     // The export holds every record, also those the search hides, in display order.
@@ -159,7 +159,8 @@ TEST_F(CollectionBrowserTest, ImportAndExportGoThroughTheWindowsFilePanels)
     QCoreApplication::processEvents();
     QFile written(exportPath);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(written.readAll()), CollectionCSV::exportRecords(window->visibleRecords()));
+    EXPECT_EQ(QString::fromUtf8(written.readAll()),
+        CollectionCSV::exportRecords(window->visibleRecords()));
 }
 
 TEST_F(CollectionBrowserTest, FetchMissingMetadataQueuesWhatNeedsItInTheRefresher)
@@ -167,8 +168,8 @@ TEST_F(CollectionBrowserTest, FetchMissingMetadataQueuesWhatNeedsItInTheRefreshe
     appState.setFetchMissingRequested(true);
     EXPECT_FALSE(appState.fetchMissingRequested());
     EXPECT_EQ(answerAlert(),
-              (QStringList{"Nothing to Fetch",
-                           "Every record with a barcode or release ID already has artwork and a tracklist."}));
+        (QStringList { "Nothing to Fetch",
+            "Every record with a barcode or release ID already has artwork and a tracklist." }));
     EXPECT_FALSE(refresher.isRunning());
 
     Record *first = add(QStringLiteral("One"), QStringLiteral("0724"));

@@ -25,7 +25,8 @@ namespace {
 class ScriptedDialogs : public CollectionDialogs
 {
 public:
-    struct Shown {
+    struct Shown
+    {
         QString title;
         QString message;
         bool operator==(const Shown &) const = default;
@@ -37,16 +38,24 @@ public:
     QList<Shown> alerts;
     QList<Shown> confirmations;
 
-    void chooseImportFile(QWidget *, std::function<void(std::optional<QString>)> done) override { done(chosenFile); }
-    void chooseExportFile(QWidget *, const QString &fileName, std::function<void(std::optional<QString>)> done) override
+    void chooseImportFile(QWidget *, std::function<void(std::optional<QString>)> done) override
+    {
+        done(chosenFile);
+    }
+    void chooseExportFile(QWidget *, const QString &fileName,
+        std::function<void(std::optional<QString>)> done) override
     {
         proposedName = fileName;
         done(chosenFile);
     }
-    void showAlert(QWidget *, const QString &title, const QString &message) override { alerts.append({title, message}); }
-    void confirmDelete(QWidget *, const QString &title, const QString &message, std::function<void(bool)> done) override
+    void showAlert(QWidget *, const QString &title, const QString &message) override
     {
-        confirmations.append({title, message});
+        alerts.append({ title, message });
+    }
+    void confirmDelete(QWidget *, const QString &title, const QString &message,
+        std::function<void(bool)> done) override
+    {
+        confirmations.append({ title, message });
         done(confirms);
     }
 };
@@ -61,11 +70,11 @@ class CollectionOperationsTest : public testing::Test
 protected:
     // A library file, so that a second connection can make its saves fail.
     QTemporaryDir dir;
-    ModelContext context{dir.filePath(QStringLiteral("Vorla.store"))};
-    CollectionModel model{&context};
-    CollectionSelection selection{&model};
+    ModelContext context { dir.filePath(QStringLiteral("Vorla.store")) };
+    CollectionModel model { &context };
+    CollectionSelection selection { &model };
     ScriptedDialogs dialogs;
-    CollectionOperations operations{&context, &selection, &dialogs, nullptr};
+    CollectionOperations operations { &context, &selection, &dialogs, nullptr };
 
     QString writeFile(const QByteArray &bytes)
     {
@@ -81,10 +90,16 @@ protected:
         record->setTitle(title);
         return context.insert(std::move(record));
     }
-    void refuse(const char *sql) { SQLite::Database(dir.filePath(QStringLiteral("Vorla.store")).toStdString(), SQLite::OPEN_READWRITE).exec(sql); }
+    void refuse(const char *sql)
+    {
+        SQLite::Database(
+            dir.filePath(QStringLiteral("Vorla.store")).toStdString(), SQLite::OPEN_READWRITE)
+            .exec(sql);
+    }
     qint64 storedRows()
     {
-        return SQLite::Database(dir.filePath(QStringLiteral("Vorla.store")).toStdString(), SQLite::OPEN_READONLY)
+        return SQLite::Database(
+            dir.filePath(QStringLiteral("Vorla.store")).toStdString(), SQLite::OPEN_READONLY)
             .execAndGet("SELECT count(*) FROM records")
             .getInt64();
     }
@@ -97,22 +112,26 @@ const QString kNoIdentifiers = QStringLiteral(
 
 TEST_F(CollectionOperationsTest, ImportSaysWhatItAddedAndHowManyCanBeFetched)
 {
-    const struct {
+    const struct
+    {
         const char *name;
         QByteArray file;
         ScriptedDialogs::Shown expected;
         qsizetype added;
     } cases[] = {
-        {"one row", "Artist,Title\nMarta Quill,Harbor Lights\n", {"Imported 1 record", kNoIdentifiers}, 1},
-        {"no rows", "Artist,Title\n", {"Imported 0 records", kNoIdentifiers}, 0},
-        {"two of three with ids", "Artist,Title,Barcode\nA,x,0724\nB,y,\nC,z,5099\n",
-         {"Imported 3 records",
-          "Choose File \u25B8 Fetch Missing Metadata & Artwork to download covers and tracklists for 2 of them."},
-         3},
-        {"no artist or title column", "Label,Year\nBlue Note,1959\n",
-         {"Import Failed",
-          "This file doesn't look like a record collection. It needs at least an Artist or Title column."},
-         0},
+        { "one row", "Artist,Title\nMarta Quill,Harbor Lights\n",
+            { "Imported 1 record", kNoIdentifiers }, 1 },
+        { "no rows", "Artist,Title\n", { "Imported 0 records", kNoIdentifiers }, 0 },
+        { "two of three with ids", "Artist,Title,Barcode\nA,x,0724\nB,y,\nC,z,5099\n",
+            { "Imported 3 records",
+                "Choose File \u25B8 Fetch Missing Metadata & Artwork to download covers and "
+                "tracklists for 2 of them." },
+            3 },
+        { "no artist or title column", "Label,Year\nBlue Note,1959\n",
+            { "Import Failed",
+                "This file doesn't look like a record collection. It needs at least an Artist or "
+                "Title column." },
+            0 },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -122,7 +141,7 @@ TEST_F(CollectionOperationsTest, ImportSaysWhatItAddedAndHowManyCanBeFetched)
         bool closed = false;
         operations.chooseImportFile([&closed] { closed = true; });
         EXPECT_TRUE(closed);
-        EXPECT_EQ(dialogs.alerts, QList<ScriptedDialogs::Shown>{c.expected});
+        EXPECT_EQ(dialogs.alerts, QList<ScriptedDialogs::Shown> { c.expected });
         EXPECT_EQ(context.records().size(), before + c.added);
         EXPECT_FALSE(context.hasChanges());
     }
@@ -141,7 +160,7 @@ TEST_F(CollectionOperationsTest, ImportKeepsLatin1LettersAsReplacementCharacters
 TEST_F(CollectionOperationsTest, ImportCancelledOrUnreadableChangesNothing)
 {
     Record *kept = add(QStringLiteral("Kept"));
-    selection.setIds({kept->id()});
+    selection.setIds({ kept->id() });
     dialogs.chosenFile = std::nullopt;
     operations.chooseImportFile();
     EXPECT_TRUE(dialogs.alerts.isEmpty());
@@ -152,7 +171,7 @@ TEST_F(CollectionOperationsTest, ImportCancelledOrUnreadableChangesNothing)
     EXPECT_EQ(dialogs.alerts.first().title, QStringLiteral("Import Failed"));
     EXPECT_FALSE(dialogs.alerts.first().message.isEmpty());
     EXPECT_EQ(context.records().size(), 1);
-    EXPECT_EQ(selection.ids(), QSet<QUuid>{kept->id()});
+    EXPECT_EQ(selection.ids(), QSet<QUuid> { kept->id() });
 }
 
 TEST_F(CollectionOperationsTest, FailedSaveAfterImportTakesTheRecordsOutSoARetryAddsThemOnce)
@@ -177,7 +196,7 @@ TEST_F(CollectionOperationsTest, FailedSaveAfterImportTakesTheRecordsOutSoARetry
 
 TEST_F(CollectionOperationsTest, ExportWritesTheGivenRecordsUnderTheProposedName)
 {
-    const QList<Record *> records = {add(QStringLiteral("B")), add(QStringLiteral("A"))};
+    const QList<Record *> records = { add(QStringLiteral("B")), add(QStringLiteral("A")) };
     const QString path = dir.filePath(QStringLiteral("out.csv"));
     dialogs.chosenFile = path;
     bool closed = false;
@@ -207,25 +226,25 @@ TEST_F(CollectionOperationsTest, DeleteAsksFirstAndCancelKeepsTheRecords)
     Record *other = add(QStringLiteral("Other"));
     context.save();
     model.setRecords(context.records());
-    selection.setIds({first->id(), second->id()});
+    selection.setIds({ first->id(), second->id() });
 
     int closed = 0;
-    operations.requestDelete({first->id()}, [&closed] { ++closed; });
-    operations.requestDelete({first->id(), second->id()}, [&closed] { ++closed; });
+    operations.requestDelete({ first->id() }, [&closed] { ++closed; });
+    operations.requestDelete({ first->id(), second->id() }, [&closed] { ++closed; });
     EXPECT_EQ(dialogs.confirmations,
-              (QList<ScriptedDialogs::Shown>{{"Delete “Harbor Lights”?", "This can't be undone."},
-                                             {"Delete 2 records?", "This can't be undone."}}));
+        (QList<ScriptedDialogs::Shown> { { "Delete “Harbor Lights”?", "This can't be undone." },
+            { "Delete 2 records?", "This can't be undone." } }));
     EXPECT_EQ(closed, 2);
     EXPECT_EQ(context.records().size(), 3);
     EXPECT_TRUE(operations.pendingDelete().isEmpty());
 
     // A record that is not selected goes without touching the selection.
     dialogs.confirms = true;
-    operations.requestDelete({other->id()});
+    operations.requestDelete({ other->id() });
     EXPECT_EQ(context.record(other->id()), nullptr);
-    EXPECT_EQ(selection.ids(), (QSet<QUuid>{first->id(), second->id()}));
-    operations.requestDelete({first->id()});
-    EXPECT_EQ(selection.ids(), QSet<QUuid>{second->id()});
+    EXPECT_EQ(selection.ids(), (QSet<QUuid> { first->id(), second->id() }));
+    operations.requestDelete({ first->id() });
+    EXPECT_EQ(selection.ids(), QSet<QUuid> { second->id() });
     EXPECT_EQ(storedRows(), 1);
     EXPECT_TRUE(dialogs.alerts.isEmpty());
 }
@@ -234,9 +253,10 @@ TEST_F(CollectionOperationsTest, FailedSaveAfterDeleteIsShown)
 {
     Record *record = add(QStringLiteral("Harbor Lights"));
     context.save();
-    refuse("CREATE TRIGGER refuse BEFORE DELETE ON records BEGIN SELECT RAISE(ABORT, 'disk says no'); END");
+    refuse("CREATE TRIGGER refuse BEFORE DELETE ON records BEGIN SELECT RAISE(ABORT, 'disk says "
+           "no'); END");
     dialogs.confirms = true;
-    operations.requestDelete({record->id()});
+    operations.requestDelete({ record->id() });
     ASSERT_EQ(dialogs.alerts.size(), 1);
     EXPECT_EQ(dialogs.alerts.first().title, QStringLiteral("Delete Failed"));
     EXPECT_TRUE(dialogs.alerts.first().message.contains(QStringLiteral("disk says no")));
@@ -256,14 +276,15 @@ TEST_F(CollectionOperationsTest, FetchMissingQueuesOnlyRecordsThatNeedAndCanHave
     Record *complete = add(QStringLiteral("Complete"));
     complete->setBarcode(QStringLiteral("0724"));
     complete->setCover(test::encodedImage(40, 40));
-    complete->setTracks({Track{QUuid::createUuid(), QStringLiteral("A1"), QStringLiteral("Intro"), {}}});
+    complete->setTracks(
+        { Track { QUuid::createUuid(), QStringLiteral("A1"), QStringLiteral("Intro"), {} } });
     Record *anonymous = add(QStringLiteral("No identifiers"));
 
     operations.fetchMissingMetadata();
     EXPECT_TRUE(started.isEmpty());
-    const ScriptedDialogs::Shown nothing{"Nothing to Fetch",
-                                         "Every record with a barcode or release ID already has artwork and a tracklist."};
-    EXPECT_EQ(dialogs.alerts, QList<ScriptedDialogs::Shown>{nothing});
+    const ScriptedDialogs::Shown nothing { "Nothing to Fetch",
+        "Every record with a barcode or release ID already has artwork and a tracklist." };
+    EXPECT_EQ(dialogs.alerts, QList<ScriptedDialogs::Shown> { nothing });
 
     Record *older = add(QStringLiteral("Older"));
     older->setDiscogsReleaseID(42);
@@ -272,6 +293,6 @@ TEST_F(CollectionOperationsTest, FetchMissingQueuesOnlyRecordsThatNeedAndCanHave
     newer->setBarcode(QStringLiteral("5099 1234"));
     anonymous->setBarcode(QStringLiteral("n/a"));
     operations.fetchMissingMetadata();
-    EXPECT_EQ(started, (QList<QUuid>{newer->id(), older->id()}));
+    EXPECT_EQ(started, (QList<QUuid> { newer->id(), older->id() }));
     EXPECT_EQ(dialogs.alerts.size(), 1);
 }

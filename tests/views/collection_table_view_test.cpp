@@ -19,8 +19,9 @@ using namespace vorla::test;
 
 namespace {
 
-struct TableFixture : CollectionFixture {
-    CollectionTableView view{&context, &selection};
+struct TableFixture : CollectionFixture
+{
+    CollectionTableView view { &context, &selection };
 
     TableFixture()
         : CollectionFixture(8)
@@ -31,7 +32,10 @@ struct TableFixture : CollectionFixture {
         view.show();
         QCoreApplication::processEvents();
     }
-    QPoint row(int row) const { return view.visualRect(model.index(row, CollectionModel::title)).center(); }
+    QPoint row(int row) const
+    {
+        return view.visualRect(model.index(row, CollectionModel::title)).center();
+    }
     QPoint belowLastRow() const { return row(7) + QPoint(0, 80); }
     void click(int row, Qt::KeyboardModifiers modifiers = {})
     {
@@ -44,7 +48,7 @@ struct TableFixture : CollectionFixture {
 void clickHeader(QHeaderView *header, int section)
 {
     const QPoint centre(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
-                        header->height() / 2);
+        header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
 }
 
@@ -57,24 +61,24 @@ TEST(CollectionTableView, ClicksSelectByTheTablesRules)
     f.click(5, Qt::ControlModifier);
     EXPECT_TRUE(f.selected().isEmpty());
     f.click(0);
-    EXPECT_EQ(f.selected(), (QList<int>{0}));
+    EXPECT_EQ(f.selected(), (QList<int> { 0 }));
     f.click(2, Qt::ControlModifier);
-    EXPECT_EQ(f.selected(), (QList<int>{0, 2}));
+    EXPECT_EQ(f.selected(), (QList<int> { 0, 2 }));
     // Shift extends from the last clicked row and keeps what was selected before.
     f.click(4, Qt::ShiftModifier);
-    EXPECT_EQ(f.selected(), (QList<int>{0, 2, 3, 4}));
+    EXPECT_EQ(f.selected(), (QList<int> { 0, 2, 3, 4 }));
     f.click(6, Qt::ControlModifier);
-    EXPECT_EQ(f.selected(), (QList<int>{0, 2, 3, 4, 6}));
+    EXPECT_EQ(f.selected(), (QList<int> { 0, 2, 3, 4, 6 }));
 
     // A plain click on a row of the selection narrows it only once no double click follows.
     f.click(3);
-    EXPECT_EQ(f.selected(), (QList<int>{0, 2, 3, 4, 6}));
+    EXPECT_EQ(f.selected(), (QList<int> { 0, 2, 3, 4, 6 }));
     f.pause();
-    EXPECT_EQ(f.selected(), (QList<int>{3}));
+    EXPECT_EQ(f.selected(), (QList<int> { 3 }));
 
     // Empty space below the rows: a plain click clears, a modified one leaves it.
     QTest::mouseClick(f.view.viewport(), Qt::LeftButton, Qt::ControlModifier, f.belowLastRow());
-    EXPECT_EQ(f.selected(), (QList<int>{3}));
+    EXPECT_EQ(f.selected(), (QList<int> { 3 }));
     QTest::mouseClick(f.view.viewport(), Qt::LeftButton, {}, f.belowLastRow());
     EXPECT_TRUE(f.selection.ids().isEmpty());
 }
@@ -84,38 +88,38 @@ TEST(CollectionTableView, ShiftRangeStartsAtTheLastPlainClick)
     TableFixture f;
     f.click(1);
     f.click(3, Qt::ShiftModifier);
-    EXPECT_EQ(f.selected(), (QList<int>{1, 2, 3}));
+    EXPECT_EQ(f.selected(), (QList<int> { 1, 2, 3 }));
     f.pause();
     f.click(5);
     f.click(6, Qt::ShiftModifier);
-    EXPECT_EQ(f.selected(), (QList<int>{5, 6}));
+    EXPECT_EQ(f.selected(), (QList<int> { 5, 6 }));
 
     f.pause();
     f.click(2);
     QTest::keyClick(&f.view, Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(f.selected(), (QList<int>{2, 3}));
+    EXPECT_EQ(f.selected(), (QList<int> { 2, 3 }));
     f.pause();
     f.click(0);
     QTest::keyClick(&f.view, Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(f.selected(), (QList<int>{0, 1}));
+    EXPECT_EQ(f.selected(), (QList<int> { 0, 1 }));
 }
 
 TEST(CollectionTableView, DoubleClickEditsOnlyASingleRecord)
 {
     TableFixture f;
-    f.selection.setIds(f.ids({1, 2, 3}));
+    f.selection.setIds(f.ids({ 1, 2, 3 }));
     doubleClick(f.view.viewport(), f.row(2));
     f.pause();
     EXPECT_TRUE(f.calls.edited.isEmpty());
-    EXPECT_EQ(f.selected(), (QList<int>{1, 2, 3}));
+    EXPECT_EQ(f.selected(), (QList<int> { 1, 2, 3 }));
 
     // On a row outside the selection the first click selects it and the double click edits it.
     doubleClick(f.view.viewport(), f.row(5));
-    EXPECT_EQ(f.selected(), (QList<int>{5}));
-    EXPECT_EQ(f.calls.edited, f.idList({5}));
+    EXPECT_EQ(f.selected(), (QList<int> { 5 }));
+    EXPECT_EQ(f.calls.edited, f.idList({ 5 }));
 
     doubleClick(f.view.viewport(), f.belowLastRow());
-    EXPECT_EQ(f.calls.edited, f.idList({5}));
+    EXPECT_EQ(f.calls.edited, f.idList({ 5 }));
 }
 
 TEST(CollectionTableView, KeyboardEditsOneAndDeletesTheSelection)
@@ -123,20 +127,21 @@ TEST(CollectionTableView, KeyboardEditsOneAndDeletesTheSelection)
     TableFixture f;
     f.click(1);
     QTest::keyClick(&f.view, Qt::Key_Down);
-    EXPECT_EQ(f.selected(), (QList<int>{2}));
+    EXPECT_EQ(f.selected(), (QList<int> { 2 }));
     QTest::keyClick(&f.view, Qt::Key_Return);
-    EXPECT_EQ(f.calls.edited, f.idList({2}));
+    EXPECT_EQ(f.calls.edited, f.idList({ 2 }));
     QTest::keyClick(&f.view, Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(&f.view, Qt::Key_Return);
-    EXPECT_EQ(f.calls.edited, f.idList({2}));
+    EXPECT_EQ(f.calls.edited, f.idList({ 2 }));
     QTest::keyClick(&f.view, Qt::Key_Delete);
-    EXPECT_EQ(f.calls.deleted, f.idList({2, 3}));
+    EXPECT_EQ(f.calls.deleted, f.idList({ 2, 3 }));
 }
 
 TEST(CollectionTableView, RightClickKeepsTheSelectionAndTheMenuActsOnTheRightRecords)
 {
     TableFixture f;
-    expectMenusActOnTheRightRecords(f.view, f, [&f](int row) { return f.row(row); }, f.belowLastRow());
+    expectMenusActOnTheRightRecords(
+        f.view, f, [&f](int row) { return f.row(row); }, f.belowLastRow());
 }
 
 TEST(CollectionTableView, HeaderClicksAskForTheSortAndShowIt)
@@ -149,7 +154,8 @@ TEST(CollectionTableView, HeaderClicksAskForTheSortAndShowIt)
     clickHeader(header, CollectionModel::year);
     clickHeader(header, CollectionModel::year);
     clickHeader(header, CollectionModel::rating);
-    const std::pair<SortKey, bool> expected[] = {{SortKey::year, true}, {SortKey::year, false}, {SortKey::rating, true}};
+    const std::pair<SortKey, bool> expected[]
+        = { { SortKey::year, true }, { SortKey::year, false }, { SortKey::rating, true } };
     ASSERT_EQ(requested.count(), 3);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(requested[i][0].value<SortKey>(), expected[i].first);
@@ -157,8 +163,8 @@ TEST(CollectionTableView, HeaderClicksAskForTheSortAndShowIt)
     }
 
     // Columns without a sort value change nothing, not even the indicator.
-    for (int column : {int(CollectionModel::cover), int(CollectionModel::catalogNumber),
-                       int(CollectionModel::format), int(CollectionModel::condition)}) {
+    for (int column : { int(CollectionModel::cover), int(CollectionModel::catalogNumber),
+             int(CollectionModel::format), int(CollectionModel::condition) }) {
         SCOPED_TRACE(column);
         clickHeader(header, column);
         EXPECT_EQ(requested.count(), 3);
@@ -172,8 +178,9 @@ TEST(CollectionTableView, HeaderSortIsKeptInTheSettingsForTheNextWindow)
     IsolatedSettings isolatedSettings;
     ModelContext context;
     AppState appState;
-    MetadataRefresher refresher{[] { return MetadataRefresher::Lookup(); }};
-    for (const std::optional<int> year : {std::optional<int>(1975), std::optional<int>(), std::optional<int>(1962)}) {
+    MetadataRefresher refresher { [] { return MetadataRefresher::Lookup(); } };
+    for (const std::optional<int> year :
+        { std::optional<int>(1975), std::optional<int>(), std::optional<int>(1962) }) {
         auto record = std::make_unique<Record>();
         record->setTitle(year ? QString::number(*year) : QStringLiteral("no year"));
         record->setYear(year);
@@ -194,7 +201,7 @@ TEST(CollectionTableView, HeaderSortIsKeptInTheSettingsForTheNextWindow)
         QStringList titles;
         for (const Record *record : window.visibleRecords())
             titles.append(record->title());
-        EXPECT_EQ(titles, (QStringList{"no year", "1962", "1975"}));
+        EXPECT_EQ(titles, (QStringList { "no year", "1962", "1975" }));
 
         clickHeader(table->horizontalHeader(), CollectionModel::year);
         QCoreApplication::processEvents();

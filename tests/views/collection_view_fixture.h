@@ -26,16 +26,17 @@
 namespace vorla::test {
 
 // What the views asked the main window to do.
-struct RecordedActions {
+struct RecordedActions
+{
     QList<QUuid> edited;
     QList<QUuid> deleted;
     QList<QUuid> refreshed;
 
     RecordActions actions()
     {
-        return {[this](const QUuid &id) { edited.append(id); },
-                [this](const QList<QUuid> &ids) { deleted = ids; },
-                [this](const QList<QUuid> &ids) { refreshed = ids; }};
+        return { [this](const QUuid &id) { edited.append(id); },
+            [this](const QList<QUuid> &ids) { deleted = ids; },
+            [this](const QList<QUuid> &ids) { refreshed = ids; } };
     }
 };
 
@@ -48,10 +49,11 @@ inline QStringList menuTexts(const QMenu &menu)
 }
 
 // Records "Record 0" … "Record n-1", shown in that order.
-struct CollectionFixture {
+struct CollectionFixture
+{
     ModelContext context;
-    CollectionModel model{&context};
-    CollectionSelection selection{&model};
+    CollectionModel model { &context };
+    CollectionSelection selection { &model };
     QList<Record *> records;
     RecordedActions calls;
 
@@ -129,24 +131,24 @@ inline QStringList rightClick(QAbstractItemView &view, QPoint pos, const QString
 // the view shows (in display order) when the clicked one is selected; it never changes the
 // selection. `at` gives the point of a row, `below` a point under the last one.
 inline void expectMenusActOnTheRightRecords(QAbstractItemView &view, CollectionFixture &f,
-                                            const std::function<QPoint(int row)> &at, QPoint below)
+    const std::function<QPoint(int row)> &at, QPoint below)
 {
-    f.selection.setIds(f.ids({0, 1, 3}));
+    f.selection.setIds(f.ids({ 0, 1, 3 }));
     EXPECT_EQ(rightClick(view, at(2), QStringLiteral("Delete…")).value(0), QStringLiteral("Edit…"));
-    EXPECT_EQ(f.calls.deleted, f.idList({2}));
-    EXPECT_EQ(f.selected(), (QList<int>{0, 1, 3}));
+    EXPECT_EQ(f.calls.deleted, f.idList({ 2 }));
+    EXPECT_EQ(f.selected(), (QList<int> { 0, 1, 3 }));
 
     rightClick(view, at(3), QStringLiteral("Refresh Metadata"));
-    EXPECT_EQ(f.calls.refreshed, f.idList({0, 1, 3}));
+    EXPECT_EQ(f.calls.refreshed, f.idList({ 0, 1, 3 }));
     // A search hides record 1: it stays selected, but the menu leaves it out.
-    f.model.setRecords({f.records[0], f.records[2], f.records[3]});
+    f.model.setRecords({ f.records[0], f.records[2], f.records[3] });
     EXPECT_EQ(rightClick(view, at(2), QStringLiteral("Delete 2 Records…")),
-              (QStringList{"Add to Favorites", "Refresh Metadata", "---", "Delete 2 Records…"}));
-    EXPECT_EQ(f.calls.deleted, f.idList({0, 3}));
-    EXPECT_EQ(f.selected(), (QList<int>{0, 1, 3}));
+        (QStringList { "Add to Favorites", "Refresh Metadata", "---", "Delete 2 Records…" }));
+    EXPECT_EQ(f.calls.deleted, f.idList({ 0, 3 }));
+    EXPECT_EQ(f.selected(), (QList<int> { 0, 1, 3 }));
 
     EXPECT_TRUE(rightClick(view, below).isEmpty());
-    EXPECT_EQ(f.selected(), (QList<int>{0, 1, 3}));
+    EXPECT_EQ(f.selected(), (QList<int> { 0, 1, 3 }));
     f.model.setRecords(f.records);
 }
 

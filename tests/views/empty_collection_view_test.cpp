@@ -11,16 +11,17 @@ using namespace vorla;
 TEST(EmptyCollectionView, OffersFiveWaysInEachWithItsSymbolAndRequest)
 {
     EmptyCollectionView view;
-    const struct {
+    const struct
+    {
         QPushButton *button;
         const char *text;
         void (EmptyCollectionView::*request)();
     } buttons[] = {
-        {view.scanButton(), "Scan Barcode", &EmptyCollectionView::scanRequested},
-        {view.manualButton(), "Add Manually", &EmptyCollectionView::addManuallyRequested},
-        {view.importPhotosButton(), "Import Photos", &EmptyCollectionView::importPhotosRequested},
-        {view.importListButton(), "Import List", &EmptyCollectionView::importListRequested},
-        {view.importCSVButton(), "Import CSV", &EmptyCollectionView::importCSVRequested},
+        { view.scanButton(), "Scan Barcode", &EmptyCollectionView::scanRequested },
+        { view.manualButton(), "Add Manually", &EmptyCollectionView::addManuallyRequested },
+        { view.importPhotosButton(), "Import Photos", &EmptyCollectionView::importPhotosRequested },
+        { view.importListButton(), "Import List", &EmptyCollectionView::importListRequested },
+        { view.importCSVButton(), "Import CSV", &EmptyCollectionView::importCSVRequested },
     };
     for (const auto &b : buttons) {
         SCOPED_TRACE(b.text);

@@ -27,7 +27,7 @@ QStringList rows(const SidebarView &sidebar, const QString &section)
             continue;
         for (int r = 0; r < header->childCount(); ++r)
             result.append(header->child(r)->text(0) + u' '
-                          + QString::number(header->child(r)->data(0, SidebarView::CountRole).toLongLong()));
+                + QString::number(header->child(r)->data(0, SidebarView::CountRole).toLongLong()));
     }
     return result;
 }
@@ -40,7 +40,8 @@ std::optional<SidebarItem> highlighted(const SidebarView &sidebar)
     return row->data(0, SidebarView::ItemRole).value<SidebarItem>();
 }
 
-std::unique_ptr<Record> record(const QStringList &genres, std::optional<int> year, bool favorite = false)
+std::unique_ptr<Record> record(
+    const QStringList &genres, std::optional<int> year, bool favorite = false)
 {
     auto made = std::make_unique<Record>();
     made->setGenres(genres);
@@ -54,9 +55,9 @@ std::unique_ptr<Record> record(const QStringList &genres, std::optional<int> yea
 TEST(SidebarView, EmptyLibraryShowsTheLibrarySectionWithItsSymbols)
 {
     SidebarView sidebar;
-    EXPECT_EQ(sidebar.sectionTitles(), QStringList{"Library"});
+    EXPECT_EQ(sidebar.sectionTitles(), QStringList { "Library" });
     EXPECT_EQ(rows(sidebar, QStringLiteral("Library")),
-              (QStringList{"All Records 0", "Favorites 0", "Recently Added 0", "Not Graded 0"}));
+        (QStringList { "All Records 0", "Favorites 0", "Recently Added 0", "Not Graded 0" }));
     EXPECT_EQ(highlighted(sidebar), SidebarItem::all());
     const QTreeWidgetItem *library = sidebar.topLevelItem(0);
     for (int r = 0; r < library->childCount(); ++r) {
@@ -68,18 +69,20 @@ TEST(SidebarView, EmptyLibraryShowsTheLibrarySectionWithItsSymbols)
 TEST(SidebarView, SectionsListGenresByCountAndDecadesNewestFirst)
 {
     ModelContext context;
-    context.insert(record({"Rock", "Jazz"}, 1994, true));
-    context.insert(record({"Jazz"}, 2015));
-    context.insert(record({"Rock"}, 1999));
-    context.insert(record({"Blues"}, std::nullopt));
+    context.insert(record({ "Rock", "Jazz" }, 1994, true));
+    context.insert(record({ "Jazz" }, 2015));
+    context.insert(record({ "Rock" }, 1999));
+    context.insert(record({ "Blues" }, std::nullopt));
     SidebarView sidebar;
     sidebar.setCounts(sidebarCounts(context.records(), QDateTime::currentDateTimeUtc()));
-    EXPECT_EQ(sidebar.sectionTitles(), (QStringList{"Library", "Genres", "Decades"}));
+    EXPECT_EQ(sidebar.sectionTitles(), (QStringList { "Library", "Genres", "Decades" }));
     EXPECT_EQ(rows(sidebar, QStringLiteral("Library")),
-              (QStringList{"All Records 4", "Favorites 1", "Recently Added 4", "Not Graded 4"}));
-    EXPECT_EQ(rows(sidebar, QStringLiteral("Genres")), (QStringList{"Jazz 2", "Rock 2", "Blues 1"}));
-    EXPECT_EQ(rows(sidebar, QStringLiteral("Decades")), (QStringList{"2010s 1", "1990s 2"}));
-    for (const SidebarItem &item : {SidebarItem::ofGenre(QStringLiteral("Jazz")), SidebarItem::ofDecade(1990)}) {
+        (QStringList { "All Records 4", "Favorites 1", "Recently Added 4", "Not Graded 4" }));
+    EXPECT_EQ(
+        rows(sidebar, QStringLiteral("Genres")), (QStringList { "Jazz 2", "Rock 2", "Blues 1" }));
+    EXPECT_EQ(rows(sidebar, QStringLiteral("Decades")), (QStringList { "2010s 1", "1990s 2" }));
+    for (const SidebarItem &item :
+        { SidebarItem::ofGenre(QStringLiteral("Jazz")), SidebarItem::ofDecade(1990) }) {
         ASSERT_NE(sidebar.rowFor(item), nullptr);
         EXPECT_FALSE(sidebar.rowFor(item)->icon(0).isNull());
     }
@@ -88,17 +91,19 @@ TEST(SidebarView, SectionsListGenresByCountAndDecadesNewestFirst)
 TEST(SidebarView, ChoiceStaysWhileTheCountsChange)
 {
     ModelContext context;
-    Record *jazz = context.insert(record({"Jazz"}, 1959));
-    context.insert(record({"Rock"}, 1971));
+    Record *jazz = context.insert(record({ "Jazz" }, 1959));
+    context.insert(record({ "Rock" }, 1971));
     SidebarView sidebar;
     QSignalSpy picked(&sidebar, &SidebarView::choiceChanged);
-    const auto recount = [&] { sidebar.setCounts(sidebarCounts(context.records(), QDateTime::currentDateTimeUtc())); };
+    const auto recount = [&] {
+        sidebar.setCounts(sidebarCounts(context.records(), QDateTime::currentDateTimeUtc()));
+    };
     recount();
     const SidebarItem choice = SidebarItem::ofGenre(QStringLiteral("Jazz"));
     sidebar.setChoice(choice);
     EXPECT_EQ(highlighted(sidebar), choice);
 
-    context.insert(record({"Rock"}, 1972));
+    context.insert(record({ "Rock" }, 1972));
     recount();
     EXPECT_EQ(highlighted(sidebar), choice);
 
@@ -108,7 +113,7 @@ TEST(SidebarView, ChoiceStaysWhileTheCountsChange)
     EXPECT_EQ(sidebar.rowFor(choice), nullptr);
     EXPECT_FALSE(highlighted(sidebar).has_value());
     EXPECT_EQ(sidebar.choice(), choice);
-    jazz->setGenres({QStringLiteral("Jazz")});
+    jazz->setGenres({ QStringLiteral("Jazz") });
     recount();
     EXPECT_EQ(highlighted(sidebar), choice);
     EXPECT_EQ(picked.count(), 0);
@@ -121,7 +126,8 @@ TEST(SidebarView, ClickingARowPicksItAndHeadersPickNothing)
     sidebar.show();
     QSignalSpy picked(&sidebar, &SidebarView::choiceChanged);
     const auto click = [&sidebar](QTreeWidgetItem *item) {
-        QTest::mouseClick(sidebar.viewport(), Qt::LeftButton, {}, sidebar.visualItemRect(item).center());
+        QTest::mouseClick(
+            sidebar.viewport(), Qt::LeftButton, {}, sidebar.visualItemRect(item).center());
     };
     click(sidebar.rowFor(SidebarItem::favorites()));
     click(sidebar.topLevelItem(0));
@@ -138,8 +144,8 @@ TEST(SidebarView, InTheWindowCountsFollowTheRecordsAndIgnoreTheSearch)
     test::IsolatedSettings isolatedSettings;
     ModelContext context;
     AppState appState;
-    MetadataRefresher refresher{[] { return MetadataRefresher::Lookup(); }};
-    Record *first = context.insert(record({"Jazz"}, 1959));
+    MetadataRefresher refresher { [] { return MetadataRefresher::Lookup(); } };
+    Record *first = context.insert(record({ "Jazz" }, 1959));
     MainWindow window(&context, &appState, &refresher);
     auto *sidebar = static_cast<SidebarView *>(window.sidebarView());
     window.show();
@@ -149,17 +155,18 @@ TEST(SidebarView, InTheWindowCountsFollowTheRecordsAndIgnoreTheSearch)
     EXPECT_EQ(highlighted(*sidebar), SidebarItem::favorites());
 
     first->setIsFavorite(true);
-    context.insert(record({"Soul"}, 1968, true));
+    context.insert(record({ "Soul" }, 1968, true));
     QCoreApplication::processEvents();
-    EXPECT_EQ(rows(*sidebar, QStringLiteral("Library")).first(2), (QStringList{"All Records 2", "Favorites 2"}));
-    EXPECT_EQ(rows(*sidebar, QStringLiteral("Genres")), (QStringList{"Jazz 1", "Soul 1"}));
-    EXPECT_EQ(rows(*sidebar, QStringLiteral("Decades")), (QStringList{"1960s 1", "1950s 1"}));
+    EXPECT_EQ(rows(*sidebar, QStringLiteral("Library")).first(2),
+        (QStringList { "All Records 2", "Favorites 2" }));
+    EXPECT_EQ(rows(*sidebar, QStringLiteral("Genres")), (QStringList { "Jazz 1", "Soul 1" }));
+    EXPECT_EQ(rows(*sidebar, QStringLiteral("Decades")), (QStringList { "1960s 1", "1950s 1" }));
     EXPECT_EQ(window.sidebar(), SidebarItem::favorites());
     EXPECT_EQ(highlighted(*sidebar), SidebarItem::favorites());
 
     context.remove(first->id());
     QCoreApplication::processEvents();
-    EXPECT_EQ(rows(*sidebar, QStringLiteral("Genres")), QStringList{"Soul 1"});
+    EXPECT_EQ(rows(*sidebar, QStringLiteral("Genres")), QStringList { "Soul 1" });
     EXPECT_EQ(highlighted(*sidebar), SidebarItem::favorites());
 
     // A pick in the sidebar becomes the window's filter and title.
