@@ -311,7 +311,23 @@ void CollectionGridView::mousePressEvent(QMouseEvent *event)
         m_selection->toggle(id);
     else
         m_selection->setIds({id});
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    moveAnchor(index);
+}
+
+void CollectionGridView::moveAnchor(const QModelIndex &index)
+{
+    // The item view starts a Shift range where the current index was last set without one.
+    m_movingAnchor = true;
+    setCurrentIndex(index);
+    m_movingAnchor = false;
+}
+
+QItemSelectionModel::SelectionFlags CollectionGridView::selectionCommand(
+    const QModelIndex &index, const QEvent *event) const
+{
+    if (m_movingAnchor)
+        return QItemSelectionModel::NoUpdate;
+    return QAbstractItemView::selectionCommand(index, event);
 }
 
 void CollectionGridView::mouseMoveEvent(QMouseEvent *event)

@@ -53,6 +53,8 @@ public:
 
 protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(
+        const QModelIndex &index, const QEvent *event = nullptr) const override;
     int horizontalOffset() const override { return 0; }
     int verticalOffset() const override;
     bool isIndexHidden(const QModelIndex &index) const override;
@@ -76,6 +78,8 @@ private:
     std::pair<int, int> rowsIn(const QRect &rect) const;
     void updateLayoutCache() const;
     void setHovered(const QModelIndex &index);
+    // Makes `index` current and the start of the next Shift range, leaving the selection.
+    void moveAnchor(const QModelIndex &index);
 
     ModelContext *m_context;
     CollectionSelection *m_selection;
@@ -83,6 +87,7 @@ private:
     RecordActions m_actions;
     qreal m_tileSize = 170;
     QPersistentModelIndex m_hovered;
+    bool m_movingAnchor = false;
     struct LayoutCache {
         int width = -1;
         qreal tileSize = 0;

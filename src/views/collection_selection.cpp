@@ -80,6 +80,8 @@ void CollectionSelection::syncFromIds()
     }
     m_syncing = true;
     m_itemSelection->select(selection, QItemSelectionModel::ClearAndSelect);
+    // Settle it, so that a Shift range started next adds to it instead of replacing it.
+    m_itemSelection->select(QItemSelection(), QItemSelectionModel::Select);
     m_syncing = false;
 }
 

@@ -190,7 +190,7 @@ void CollectionTableView::mousePressEvent(QMouseEvent *event)
         QTableView::mousePressEvent(event);
         return;
     }
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    moveAnchor(index);
     if (m_selection->contains(id) && m_selection->visibleIds().size() > 1) {
         // Maybe the first click of a double click on the selection: wait and see.
         m_collapseTo = id;
@@ -199,6 +199,22 @@ void CollectionTableView::mousePressEvent(QMouseEvent *event)
     m_collapseTimer.stop();
     m_collapseTo = QUuid();
     m_selection->setIds({id});
+}
+
+void CollectionTableView::moveAnchor(const QModelIndex &index)
+{
+    // The item view starts a Shift range where the current index was last set without one.
+    m_movingAnchor = true;
+    setCurrentIndex(index);
+    m_movingAnchor = false;
+}
+
+QItemSelectionModel::SelectionFlags CollectionTableView::selectionCommand(
+    const QModelIndex &index, const QEvent *event) const
+{
+    if (m_movingAnchor)
+        return QItemSelectionModel::NoUpdate;
+    return QTableView::selectionCommand(index, event);
 }
 
 void CollectionTableView::mouseMoveEvent(QMouseEvent *event)

@@ -44,11 +44,15 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(
+        const QModelIndex &index, const QEvent *event = nullptr) const override;
 
 private:
     void headerClicked(int section);
     void fitColumns();
     void collapseSelection();
+    // Makes `index` current and the start of the next Shift range, leaving the selection.
+    void moveAnchor(const QModelIndex &index);
     // The records a click on `row` acts on: the visible selection when the row is part of
     // it, else the row alone.
     QList<QUuid> clickTargets(int row) const;
@@ -68,6 +72,7 @@ private:
     // Columns whose width the user dragged; the others follow the view's width.
     QSet<int> m_draggedColumns;
     bool m_fitting = false;
+    bool m_movingAnchor = false;
 };
 
 } // namespace vorla

@@ -1,8 +1,11 @@
 #include "app/resources.h"
 #include "views/components/symbol_icon.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -30,4 +33,34 @@ TEST(Resources, BundleTheSoundAndTheSymbols)
     }
     EXPECT_FALSE(hasSymbol(QStringLiteral("no.such.symbol")));
     EXPECT_TRUE(symbolIcon(QStringLiteral("no.such.symbol")).isNull());
+}
+
+// The names the views ask for: every dotted symbol name in their sources, and every name
+// written straight into a symbol call.
+TEST(Resources, BundleEverySymbolTheViewsName)
+{
+    static const QRegularExpression dotted(
+        QStringLiteral(R"re("([a-z][a-z0-9]*(?:\.[a-z0-9]+)+)")re"));
+    static const QRegularExpression called(QStringLiteral(
+        R"re(symbol(?:Icon|Label)\(\s*(?:QStringLiteral\(|QString::fromLatin1\()?"([^"]+)")re"));
+    QSet<QString> names;
+    QDirIterator files(QStringLiteral(VORLA_SOURCE_DIR "/src/views"),
+        { QStringLiteral("*.cpp"), QStringLiteral("*.h") }, QDir::Files,
+        QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+        const QString text = QString::fromUtf8(file.readAll());
+        for (const QRegularExpression *pattern : { &dotted, &called }) {
+            for (const QRegularExpressionMatch &match : pattern->globalMatch(text))
+                names.insert(match.captured(1));
+        }
+    }
+    // The walk found the views' names at all.
+    EXPECT_TRUE(names.contains(QStringLiteral("plus")));
+    EXPECT_TRUE(names.contains(QStringLiteral("square.grid.2x2")));
+    for (const QString &name : std::as_const(names)) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_TRUE(hasSymbol(name));
+    }
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,44 @@ QLabel *description(const EmptyCollectionView &view)
 
 } // namespace
 
+TEST(EmptyCollectionView, OffersFiveWaysInEachWithItsSymbolAndRequest)
+{
+    EmptyCollectionView view;
+    const struct
+    {
+        QPushButton *button;
+        const char *text;
+        void (EmptyCollectionView::*request)();
+    } buttons[] = {
+        { view.scanButton(), "Scan Barcode", &EmptyCollectionView::scanRequested },
+        { view.manualButton(), "Add Manually", &EmptyCollectionView::addManuallyRequested },
+        { view.importPhotosButton(), "Import Photos", &EmptyCollectionView::importPhotosRequested },
+        { view.importListButton(), "Import List", &EmptyCollectionView::importListRequested },
+        { view.importCSVButton(), "Import CSV", &EmptyCollectionView::importCSVRequested },
+    };
+    for (const auto &b : buttons) {
+        SCOPED_TRACE(b.text);
+        EXPECT_EQ(b.button->text(), QString::fromUtf8(b.text));
+        EXPECT_FALSE(b.button->icon().isNull());
+        QSignalSpy requested(&view, b.request);
+        b.button->click();
+        EXPECT_EQ(requested.count(), 1);
+    }
+    EXPECT_TRUE(view.scanButton()->isDefault());
+
+    QStringList texts;
+    bool pictured = false;
+    for (const QLabel *label : view.findChildren<QLabel *>()) {
+        texts.append(label->text());
+        pictured = pictured || !label->pixmap().isNull();
+    }
+    EXPECT_TRUE(pictured);
+    EXPECT_TRUE(texts.contains(QStringLiteral("Your vorla is empty")));
+    EXPECT_TRUE(texts.contains(QStringLiteral(
+        "Scan a record's barcode or its spine, paste a list of records, or add one by hand. "
+        "Vorla pulls in artwork, tracklists and pressing details from Discogs.")));
+}
+
 TEST(EmptyCollectionView, ExplanationIsNeverCutOff)
 {
     for (const int width : { 700, 1000, 1400 }) {
@@ -36,20 +75,4 @@ TEST(EmptyCollectionView, ExplanationIsNeverCutOff)
         // Wrapped onto several lines, and every one of them shown.
         EXPECT_GE(text->height(), 2 * text->fontMetrics().height());
     }
-}
-
-TEST(EmptyCollectionView, OffersTheFiveWaysInWithIcons)
-{
-    EmptyCollectionView view;
-    const QList<QPushButton *> buttons = { view.scanButton(), view.manualButton(),
-        view.importPhotosButton(), view.importListButton(), view.importCSVButton() };
-    QStringList texts;
-    for (QPushButton *button : buttons) {
-        texts.append(button->text());
-        EXPECT_FALSE(button->icon().isNull()) << button->text().toStdString();
-    }
-    EXPECT_EQ(texts,
-        (QStringList { "Scan Barcode", "Add Manually", "Import Photos", "Import List",
-            "Import CSV" }));
-    EXPECT_TRUE(view.scanButton()->isDefault());
 }

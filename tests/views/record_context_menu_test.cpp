@@ -1,5 +1,7 @@
 #include "views/record_context_menu.h"
 
+#include "collection_view_fixture.h"
+
 #include "models/model_context.h"
 #include "models/record.h"
 
@@ -18,14 +20,6 @@ Record *addRecord(ModelContext &context, const QString &title)
     return context.insert(std::move(record));
 }
 
-QStringList itemTexts(const QMenu &menu)
-{
-    QStringList texts;
-    for (const QAction *action : menu.actions())
-        texts.append(action->isSeparator() ? QStringLiteral("---") : action->text());
-    return texts;
-}
-
 QAction *item(const QMenu &menu, const QString &text)
 {
     for (QAction *action : menu.actions()) {
@@ -35,19 +29,7 @@ QAction *item(const QMenu &menu, const QString &text)
     return nullptr;
 }
 
-// Records what the menu asked the main window to do.
-struct Calls {
-    QList<QUuid> edited;
-    QList<QUuid> deleted;
-    QList<QUuid> refreshed;
-
-    RecordActions actions()
-    {
-        return {[this](const QUuid &id) { edited.append(id); },
-                [this](const QList<QUuid> &ids) { deleted = ids; },
-                [this](const QList<QUuid> &ids) { refreshed = ids; }};
-    }
-};
+using Calls = vorla::test::RecordedActions;
 
 } // namespace
 
@@ -59,7 +41,7 @@ TEST(RecordContextMenu, OneRecordOffersEditFavouriteLinkRefreshDelete)
     {
         QMenu menu;
         fillRecordContextMenu(menu, context, {record->id()}, calls.actions());
-        EXPECT_EQ(itemTexts(menu), (QStringList{"Edit…", "Add to Favorites", "Refresh Metadata", "---", "Delete…"}));
+        EXPECT_EQ(vorla::test::menuTexts(menu), (QStringList{"Edit…", "Add to Favorites", "Refresh Metadata", "---", "Delete…"}));
         item(menu, QStringLiteral("Add to Favorites"))->trigger();
         EXPECT_TRUE(record->isFavorite());
         item(menu, QStringLiteral("Edit…"))->trigger();
@@ -102,7 +84,7 @@ TEST(RecordContextMenu, LinkNamesTheSourceOnlyForWebAddresses)
         record->setMusicBrainzID(c.musicBrainz);
         QMenu menu;
         fillRecordContextMenu(menu, context, {record->id()}, {});
-        const QStringList texts = itemTexts(menu);
+        const QStringList texts = vorla::test::menuTexts(menu);
         if (c.expected) {
             ASSERT_EQ(texts.size(), 6);
             EXPECT_EQ(texts[2], QString::fromUtf8(c.expected));
@@ -122,7 +104,7 @@ TEST(RecordContextMenu, SeveralRecordsOnlyAddFavourites)
     Calls calls;
     QMenu menu;
     fillRecordContextMenu(menu, context, {b->id(), a->id()}, calls.actions());
-    EXPECT_EQ(itemTexts(menu), (QStringList{"Add to Favorites", "Refresh Metadata", "---", "Delete 2 Records…"}));
+    EXPECT_EQ(vorla::test::menuTexts(menu), (QStringList{"Add to Favorites", "Refresh Metadata", "---", "Delete 2 Records…"}));
     item(menu, QStringLiteral("Add to Favorites"))->trigger();
     EXPECT_TRUE(a->isFavorite());
     EXPECT_TRUE(b->isFavorite());

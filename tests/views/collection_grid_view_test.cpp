@@ -1,0 +1,137 @@
+#include "views/collection_grid_view.h"
+
+#include "collection_view_fixture.h"
+
+#include <QKeyEvent>
+
+#include <gtest/gtest.h>
+
+using namespace vorla;
+using namespace vorla::test;
+
+namespace {
+
+// Eight records in a grid of four columns.
+struct GridFixture : CollectionFixture
+{
+    CollectionGridView view { &context, &selection };
+
+    GridFixture()
+        : CollectionFixture(8)
+    {
+        view.setCollectionModel(&model);
+        view.setActions(calls.actions());
+        view.resize(800, 900);
+        view.show();
+        QCoreApplication::processEvents();
+    }
+    QPoint tile(int row) const { return view.visualRect(model.index(row, 0)).center(); }
+    QPoint emptySpace() const
+    {
+        return view.visualRect(model.index(7, 0)).bottomRight() + QPoint(15, 15);
+    }
+    void click(int row, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, modifiers, tile(row));
+    }
+    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(&view, key, modifiers);
+    }
+};
+
+} // namespace
+
+TEST(CollectionGridView, ClicksSelectByTheGridsRules)
+{
+    GridFixture f;
+    ASSERT_EQ(f.view.geometry().columns, 4);
+    f.click(0);
+    EXPECT_EQ(f.selected(), (QList<int> { 0 }));
+    f.click(2, Qt::ControlModifier);
+    EXPECT_EQ(f.selected(), (QList<int> { 0, 2 }));
+    f.click(5, Qt::ControlModifier);
+    f.click(0, Qt::ControlModifier);
+    EXPECT_EQ(f.selected(), (QList<int> { 2, 5 }));
+    // Shift means nothing here: a plain click.
+    f.click(6, Qt::ShiftModifier);
+    EXPECT_EQ(f.selected(), (QList<int> { 6 }));
+
+    // A plain click on one tile of several selected leaves only that one.
+    f.selection.setIds(f.ids({ 1, 2, 3 }));
+    f.click(2);
+    EXPECT_EQ(f.selected(), (QList<int> { 2 }));
+
+    // Empty space between or after the tiles clears the selection.
+    f.selection.setIds(f.ids({ 1, 2 }));
+    QTest::mouseClick(f.view.viewport(), Qt::LeftButton, Qt::ControlModifier, f.emptySpace());
+    EXPECT_TRUE(f.selection.ids().isEmpty());
+    EXPECT_TRUE(f.calls.edited.isEmpty());
+}
+
+TEST(CollectionGridView, DoubleClickEditsTheClickedRecord)
+{
+    GridFixture f;
+    f.selection.setIds(f.ids({ 0, 1, 2 }));
+    // The first click of the double click already selects.
+    doubleClick(f.view.viewport(), f.tile(1));
+    EXPECT_EQ(f.selected(), (QList<int> { 1 }));
+    EXPECT_EQ(f.calls.edited, f.idList({ 1 }));
+
+    doubleClick(f.view.viewport(), f.emptySpace());
+    EXPECT_EQ(f.calls.edited, f.idList({ 1 }));
+}
+
+TEST(CollectionGridView, RightClickKeepsTheSelectionAndTheMenuActsOnTheRightRecords)
+{
+    GridFixture f;
+    expectMenusActOnTheRightRecords(
+        f.view, f, [&f](int row) { return f.tile(row); }, f.emptySpace());
+}
+
+TEST(CollectionGridView, KeyboardMovesExtendsEditsAndDeletes)
+{
+    GridFixture f;
+    f.click(1);
+    f.key(Qt::Key_Right);
+    EXPECT_EQ(f.selected(), (QList<int> { 2 }));
+    f.key(Qt::Key_Down);
+    EXPECT_EQ(f.selected(), (QList<int> { 6 }));
+    f.key(Qt::Key_Return);
+    EXPECT_EQ(f.calls.edited, f.idList({ 6 }));
+    f.key(Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(f.selected(), (QList<int> { 5, 6 }));
+    // Return edits only a single record.
+    f.key(Qt::Key_Return);
+    EXPECT_EQ(f.calls.edited, f.idList({ 6 }));
+    f.key(Qt::Key_Delete);
+    EXPECT_EQ(f.calls.deleted, f.idList({ 5, 6 }));
+}
+
+TEST(CollectionGridView, ShiftRangeStartsAtTheLastClickedTile)
+{
+    GridFixture f;
+    f.click(0);
+    f.key(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(f.selected(), (QList<int> { 0, 1 }));
+    f.click(4);
+    f.key(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(f.selected(), (QList<int> { 4, 5 }));
+    f.click(7, Qt::ControlModifier);
+    f.key(Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(f.selected(), (QList<int> { 4, 5, 6, 7 }));
+}
+
+TEST(CollectionGridView, DeleteCommandActsOnlyOnVisibleSelectedRecords)
+{
+    GridFixture f;
+    f.view.deleteSelection();
+    EXPECT_TRUE(f.calls.deleted.isEmpty());
+    f.selection.setIds(f.ids({ 1 }));
+    f.model.setRecords({ f.records[0], f.records[2] });
+    f.view.deleteSelection();
+    EXPECT_TRUE(f.calls.deleted.isEmpty());
+    f.selection.setIds(f.ids({ 1, 2, 0 }));
+    f.view.deleteSelection();
+    EXPECT_EQ(f.calls.deleted, f.idList({ 0, 2 }));
+}

@@ -1,0 +1,176 @@
+#include "views/sidebar_view.h"
+
+#include "isolated_settings.h"
+
+#include "app/app_state.h"
+#include "app/metadata_refresher.h"
+#include "models/model_context.h"
+#include "models/record.h"
+#include "views/main_window.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace vorla;
+
+namespace {
+
+// "title count" for every row of a section.
+QStringList rows(const SidebarView &sidebar, const QString &section)
+{
+    QStringList result;
+    for (int s = 0; s < sidebar.topLevelItemCount(); ++s) {
+        const QTreeWidgetItem *header = sidebar.topLevelItem(s);
+        if (header->text(0) != section)
+            continue;
+        for (int r = 0; r < header->childCount(); ++r)
+            result.append(header->child(r)->text(0) + u' '
+                + QString::number(header->child(r)->data(0, SidebarView::CountRole).toLongLong()));
+    }
+    return result;
+}
+
+std::optional<SidebarItem> highlighted(const SidebarView &sidebar)
+{
+    const QTreeWidgetItem *row = sidebar.currentItem();
+    if (!row || !row->isSelected())
+        return std::nullopt;
+    return row->data(0, SidebarView::ItemRole).value<SidebarItem>();
+}
+
+std::unique_ptr<Record> record(
+    const QStringList &genres, std::optional<int> year, bool favorite = false)
+{
+    auto made = std::make_unique<Record>();
+    made->setGenres(genres);
+    made->setYear(year);
+    made->setIsFavorite(favorite);
+    return made;
+}
+
+} // namespace
+
+TEST(SidebarView, EmptyLibraryShowsTheLibrarySectionWithItsSymbols)
+{
+    SidebarView sidebar;
+    EXPECT_EQ(sidebar.sectionTitles(), QStringList { "Library" });
+    EXPECT_EQ(rows(sidebar, QStringLiteral("Library")),
+        (QStringList { "All Records 0", "Favorites 0", "Recently Added 0", "Not Graded 0" }));
+    EXPECT_EQ(highlighted(sidebar), SidebarItem::all());
+    const QTreeWidgetItem *library = sidebar.topLevelItem(0);
+    for (int r = 0; r < library->childCount(); ++r) {
+        SCOPED_TRACE(library->child(r)->text(0).toStdString());
+        EXPECT_FALSE(library->child(r)->icon(0).isNull());
+    }
+}
+
+TEST(SidebarView, SectionsListGenresByCountAndDecadesNewestFirst)
+{
+    ModelContext context;
+    context.insert(record({ "Rock", "Jazz" }, 1994, true));
+    context.insert(record({ "Jazz" }, 2015));
+    context.insert(record({ "Rock" }, 1999));
+    context.insert(record({ "Blues" }, std::nullopt));
+    SidebarView sidebar;
+    sidebar.setCounts(sidebarCounts(context.records(), QDateTime::currentDateTimeUtc()));
+    EXPECT_EQ(sidebar.sectionTitles(), (QStringList { "Library", "Genres", "Decades" }));
+    EXPECT_EQ(rows(sidebar, QStringLiteral("Library")),
+        (QStringList { "All Records 4", "Favorites 1", "Recently Added 4", "Not Graded 4" }));
+    EXPECT_EQ(
+        rows(sidebar, QStringLiteral("Genres")), (QStringList { "Jazz 2", "Rock 2", "Blues 1" }));
+    EXPECT_EQ(rows(sidebar, QStringLiteral("Decades")), (QStringList { "2010s 1", "1990s 2" }));
+    for (const SidebarItem &item :
+        { SidebarItem::ofGenre(QStringLiteral("Jazz")), SidebarItem::ofDecade(1990) }) {
+        ASSERT_NE(sidebar.rowFor(item), nullptr);
+        EXPECT_FALSE(sidebar.rowFor(item)->icon(0).isNull());
+    }
+}
+
+TEST(SidebarView, ChoiceStaysWhileTheCountsChange)
+{
+    ModelContext context;
+    Record *jazz = context.insert(record({ "Jazz" }, 1959));
+    context.insert(record({ "Rock" }, 1971));
+    SidebarView sidebar;
+    QSignalSpy picked(&sidebar, &SidebarView::choiceChanged);
+    const auto recount = [&] {
+        sidebar.setCounts(sidebarCounts(context.records(), QDateTime::currentDateTimeUtc()));
+    };
+    recount();
+    const SidebarItem choice = SidebarItem::ofGenre(QStringLiteral("Jazz"));
+    sidebar.setChoice(choice);
+    EXPECT_EQ(highlighted(sidebar), choice);
+
+    context.insert(record({ "Rock" }, 1972));
+    recount();
+    EXPECT_EQ(highlighted(sidebar), choice);
+
+    // The genre's last record goes: its row goes, the choice stays and comes back with it.
+    jazz->setGenres({});
+    recount();
+    EXPECT_EQ(sidebar.rowFor(choice), nullptr);
+    EXPECT_FALSE(highlighted(sidebar).has_value());
+    EXPECT_EQ(sidebar.choice(), choice);
+    jazz->setGenres({ QStringLiteral("Jazz") });
+    recount();
+    EXPECT_EQ(highlighted(sidebar), choice);
+    EXPECT_EQ(picked.count(), 0);
+}
+
+TEST(SidebarView, ClickingARowPicksItAndHeadersPickNothing)
+{
+    SidebarView sidebar;
+    sidebar.resize(220, 400);
+    sidebar.show();
+    QSignalSpy picked(&sidebar, &SidebarView::choiceChanged);
+    const auto click = [&sidebar](QTreeWidgetItem *item) {
+        QTest::mouseClick(
+            sidebar.viewport(), Qt::LeftButton, {}, sidebar.visualItemRect(item).center());
+    };
+    click(sidebar.rowFor(SidebarItem::favorites()));
+    click(sidebar.topLevelItem(0));
+    click(sidebar.rowFor(SidebarItem::favorites()));
+    ASSERT_EQ(picked.count(), 1);
+    EXPECT_EQ(picked[0][0].value<SidebarItem>(), SidebarItem::favorites());
+    EXPECT_EQ(sidebar.choice(), SidebarItem::favorites());
+    QTest::keyClick(&sidebar, Qt::Key_Down);
+    EXPECT_EQ(sidebar.choice(), SidebarItem::recent());
+}
+
+TEST(SidebarView, InTheWindowCountsFollowTheRecordsAndIgnoreTheSearch)
+{
+    test::IsolatedSettings isolatedSettings;
+    ModelContext context;
+    AppState appState;
+    MetadataRefresher refresher { [] { return MetadataRefresher::Lookup(); } };
+    Record *first = context.insert(record({ "Jazz" }, 1959));
+    MainWindow window(&context, &appState, &refresher);
+    auto *sidebar = static_cast<SidebarView *>(window.sidebarView());
+    window.show();
+    window.setSidebar(SidebarItem::favorites());
+    window.setSearchText(QStringLiteral("nothing matches this"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(highlighted(*sidebar), SidebarItem::favorites());
+
+    first->setIsFavorite(true);
+    context.insert(record({ "Soul" }, 1968, true));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rows(*sidebar, QStringLiteral("Library")).first(2),
+        (QStringList { "All Records 2", "Favorites 2" }));
+    EXPECT_EQ(rows(*sidebar, QStringLiteral("Genres")), (QStringList { "Jazz 1", "Soul 1" }));
+    EXPECT_EQ(rows(*sidebar, QStringLiteral("Decades")), (QStringList { "1960s 1", "1950s 1" }));
+    EXPECT_EQ(window.sidebar(), SidebarItem::favorites());
+    EXPECT_EQ(highlighted(*sidebar), SidebarItem::favorites());
+
+    context.remove(first->id());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rows(*sidebar, QStringLiteral("Genres")), QStringList { "Soul 1" });
+    EXPECT_EQ(highlighted(*sidebar), SidebarItem::favorites());
+
+    // A pick in the sidebar becomes the window's filter and title.
+    sidebar->setCurrentItem(sidebar->rowFor(SidebarItem::ofDecade(1960)));
+    EXPECT_EQ(window.sidebar(), SidebarItem::ofDecade(1960));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("1960s"));
+}
