@@ -134,15 +134,34 @@ void sortForDisplay(QList<Record *> &records, SortKey key, bool ascending)
         records[i] = entries[size_t(i)].record;
 }
 
+namespace {
+
+// How far ahead of the search the records, and then what the search reads of them, are
+// fetched from memory.
+constexpr qsizetype kRecordsAhead = 16;
+constexpr qsizetype kKeysAhead = 8;
+
+} // namespace
+
 QList<Record *> filterRecords(const QList<Record *> &records, const QString &searchText,
                               const std::optional<SidebarItem> &sidebar, const QDateTime &now)
 {
     const QString query = searchQuery(searchText);
     const SidebarItem item = sidebar.value_or(SidebarItem::all());
     QList<Record *> kept;
-    for (Record *record : records) {
-        if (!query.isEmpty() && !record->matches(query))
-            continue;
+    const qsizetype count = records.size();
+    for (qsizetype i = 0; i < count; ++i) {
+        Record *record = records[i];
+        if (!query.isEmpty()) {
+            // The display order is not the order of the records in memory, so without this
+            // the search mostly waits for memory, one record at a time.
+            if (i + kRecordsAhead < count)
+                __builtin_prefetch(records[i + kRecordsAhead]);
+            if (i + kKeysAhead < count)
+                records[i + kKeysAhead]->prefetchSearch();
+            if (!record->matches(query))
+                continue;
+        }
         if (sidebarKeeps(*record, item, now))
             kept.append(record);
     }
