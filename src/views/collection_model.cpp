@@ -123,9 +123,6 @@ void CollectionModel::setRecords(const QList<Record *> &records)
     beginResetModel();
     m_ids = std::move(ids);
     m_rows.clear();
-    m_rows.reserve(m_ids.size());
-    for (int row = 0; row < m_ids.size(); ++row)
-        m_rows.insert(m_ids[row], row);
     endResetModel();
 }
 
@@ -150,6 +147,11 @@ Record *CollectionModel::recordAt(int row) const
 
 int CollectionModel::rowOf(const QUuid &id) const
 {
+    if (m_rows.isEmpty() && !m_ids.isEmpty()) {
+        m_rows.reserve(m_ids.size());
+        for (int row = 0; row < m_ids.size(); ++row)
+            m_rows.insert(m_ids[row], row);
+    }
     return m_rows.value(id, -1);
 }
 

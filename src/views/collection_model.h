@@ -66,7 +66,8 @@ signals:
 private:
     ModelContext *m_context;
     QList<QUuid> m_ids;
-    QHash<QUuid, int> m_rows;
+    // Built when first asked for: typing into the search field replaces the rows often.
+    mutable QHash<QUuid, int> m_rows;
 };
 
 // "Jun 1, 2024" in the user's locale: year, abbreviated month, day.
