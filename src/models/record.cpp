@@ -183,6 +183,16 @@ void appendFolded(QByteArray &key, const QString &text)
     key.append(kNotASCII);
 }
 
+// Counting walks every record: fetch the next ones while this one is counted.
+constexpr qsizetype kRecordsAhead = 16;
+constexpr qsizetype kGenresAhead = 8;
+
+void prefetchAhead(const QList<Record *> &records, qsizetype i)
+{
+    if (i + kRecordsAhead < records.size())
+        __builtin_prefetch(records[i + kRecordsAhead]);
+}
+
 } // namespace
 
 QByteArray Record::buildSearchKey() const
@@ -283,8 +293,11 @@ void Record::applyReleaseMetadata(const RecordDraft &draft)
 QList<std::pair<QString, int>> Record::genreCounts(const QList<Record *> &records)
 {
     QHash<QString, int> counts;
-    for (const Record *record : records) {
-        for (const QString &genre : record->m_genres)
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        prefetchAhead(records, i);
+        if (i + kGenresAhead < records.size())
+            __builtin_prefetch(records[i + kGenresAhead]->m_genres.constData());
+        for (const QString &genre : records[i]->m_genres)
             ++counts[genre];
     }
     QList<std::pair<QString, int>> result;
@@ -302,9 +315,10 @@ QList<std::pair<QString, int>> Record::genreCounts(const QList<Record *> &record
 QList<std::pair<int, int>> Record::decadeCounts(const QList<Record *> &records)
 {
     QMap<int, int> counts;
-    for (const Record *record : records) {
-        if (record->m_year)
-            ++counts[*record->m_year / 10 * 10];
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        prefetchAhead(records, i);
+        if (const std::optional<int> year = records[i]->m_year)
+            ++counts[*year / 10 * 10];
     }
     QList<std::pair<int, int>> result;
     result.reserve(counts.size());

@@ -181,9 +181,13 @@ SidebarCounts sidebarCounts(const QList<Record *> &records, const QDateTime &now
 {
     SidebarCounts counts;
     counts.all = records.size();
-    for (const Record *record : records) {
+    const QDateTime recentLimit = now.addSecs(-kRecentSeconds);
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (i + kRecordsAhead < records.size())
+            __builtin_prefetch(records[i + kRecordsAhead]);
+        const Record *record = records[i];
         counts.favorites += record->isFavorite() ? 1 : 0;
-        counts.recent += isRecentlyAdded(*record, now) ? 1 : 0;
+        counts.recent += record->dateAdded() > recentLimit ? 1 : 0;
         counts.ungraded += isUngraded(*record) ? 1 : 0;
     }
     counts.genres = Record::genreCounts(records);
