@@ -1,5 +1,6 @@
 // The collection model at 100,000 records without images: opening the library, searching,
 // sorting, and saving 10,000 new records at once. Resident memory is reported as counters.
+#include "bench_library.h"
 #include "models/model_context.h"
 #include "models/record.h"
 #include "models/sort_key.h"
@@ -7,7 +8,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -17,70 +17,14 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
-#include <random>
 #include <vector>
 
 using namespace vorla;
+using namespace vorla::bench;
 
 namespace {
 
-constexpr int kLibrarySize = 100000;
 constexpr int kBatchSize = 10000;
-
-double residentMB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
-}
-
-// Plausible records: varied texts, a genre, two styles, an 8-track tracklist.
-std::unique_ptr<Record> makeRecord(std::mt19937 &random, int n)
-{
-    static const char *const words[] = {"Blue", "Night", "River", "Echo", "Golden", "Silent",
-                                        "Summer", "Electric", "Midnight", "Paper", "Stone", "Velvet"};
-    static const char *const genres[] = {"Rock", "Jazz", "Electronic", "Funk / Soul", "Pop",
-                                         "Classical", "Hip Hop", "Folk, World, & Country"};
-    auto word = [&] { return QString::fromLatin1(words[random() % std::size(words)]); };
-    auto record = std::make_unique<Record>();
-    record->setTitle(word() + u' ' + word() + u' ' + QString::number(n));
-    // About 20,000 artists and 2,000 labels, as in a large real collection.
-    record->setArtist((random() % 4 == 0 ? QStringLiteral("The ") : QString()) + word() + u' '
-                      + word() + QStringLiteral("s ") + QString::number(random() % 20000));
-    record->setYear(1950 + int(random() % 75));
-    record->setLabel(word() + QStringLiteral(" Records ") + QString::number(random() % 2000));
-    record->setCatalogNumber(QStringLiteral("CAT-%1").arg(n));
-    record->setFormat(QStringLiteral("Vinyl, LP, Album"));
-    record->setCountry(QStringLiteral("UK"));
-    record->setGenres({QString::fromLatin1(genres[random() % std::size(genres)])});
-    record->setStyles({word(), word()});
-    record->setBarcode(QString::number(500000000000LL + n));
-    QList<Track> tracks;
-    for (int t = 0; t < 8; ++t)
-        tracks.append(Track{QUuid(), QStringLiteral("%1%2").arg(t < 4 ? u'A' : u'B').arg(t % 4 + 1),
-                            word() + u' ' + word(), QStringLiteral("4:%1").arg(10 + t)});
-    record->setTracks(tracks);
-    record->setMediaCondition(Grading::veryGoodPlus);
-    record->setRating(int(random() % 6));
-    record->setDiscogsReleaseID(1000000 + n);
-    record->setSourceURL(QStringLiteral("https://www.discogs.com/release/%1").arg(1000000 + n));
-    return record;
-}
-
-std::vector<std::unique_ptr<Record>> makeRecords(int count, int offset)
-{
-    std::mt19937 random(42 + offset);
-    std::vector<std::unique_ptr<Record>> records;
-    records.reserve(size_t(count));
-    for (int i = 0; i < count; ++i)
-        records.push_back(makeRecord(random, offset + i));
-    return records;
-}
 
 // The 100,000-record library file, written once per run.
 const QString &libraryPath()

@@ -20,6 +20,7 @@ ModelContext::ModelContext(const QString &path, QObject *parent)
     m_byID.reserve(qsizetype(m_owned.size()));
     for (auto &record : m_owned) {
         record->m_context = this;
+        record->prepareSearch();
         m_order.append(record.get());
         m_byID.insert(record->id(), record.get());
     }

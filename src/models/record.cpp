@@ -7,8 +7,10 @@
 
 #include <QHash>
 #include <QMap>
+#include <QVarLengthArray>
 
 #include <algorithm>
+#include <string_view>
 
 namespace vorla {
 
@@ -37,6 +39,7 @@ Record::~Record() = default;
 
 void Record::changed()
 {
+    m_searchKey = QByteArray();
     if (m_context)
         m_context->recordChanged(this);
 }
@@ -167,30 +170,58 @@ char16_t asciiLower(char16_t c)
     return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
 }
 
-// Case-insensitive containment of an ASCII needle with Unicode simple case folding of the
-// text (so the Kelvin sign still matches "k"), without the cost of folding every character.
-bool containsASCIIIgnoringCase(QStringView text, QStringView needle)
+constexpr char kNotASCII = char(0x80);
+
+// A text's units as an ASCII search compares them: Unicode simple case folding (so the
+// Kelvin sign still matches "k"), then anything outside ASCII as one marker.
+void appendFolded(QByteArray &key, const QString &text)
 {
-    const qsizetype n = needle.size();
-    if (n > text.size())
-        return false;
-    auto folded = [](char16_t c) {
-        return c < 0x80 ? asciiLower(c) : char16_t(QChar::toCaseFolded(c));
-    };
-    const char16_t first = asciiLower(needle[0].unicode());
-    for (qsizetype i = 0; i + n <= text.size(); ++i) {
-        if (folded(text[i].unicode()) != first)
-            continue;
-        qsizetype j = 1;
-        while (j < n && folded(text[i + j].unicode()) == asciiLower(needle[j].unicode()))
-            ++j;
-        if (j == n)
-            return true;
+    for (const QChar c : text) {
+        const char16_t folded = c.unicode() < 0x80 ? asciiLower(c.unicode()) : char16_t(c.toCaseFolded().unicode());
+        key.append(folded < 0x80 ? char(folded) : kNotASCII);
     }
-    return false;
+    key.append(kNotASCII);
+}
+
+// Counting walks every record: fetch the next ones while this one is counted.
+constexpr qsizetype kRecordsAhead = 16;
+constexpr qsizetype kGenresAhead = 8;
+
+void prefetchAhead(const QList<Record *> &records, qsizetype i)
+{
+    if (i + kRecordsAhead < records.size())
+        __builtin_prefetch(records[i + kRecordsAhead]);
 }
 
 } // namespace
+
+QByteArray Record::buildSearchKey() const
+{
+    QByteArray key;
+    qsizetype size = 0;
+    for (const QString *text : {&m_title, &m_artist, &m_label, &m_catalogNumber, &m_barcode, &m_format,
+                                &m_country, &m_notes, &m_location})
+        size += text->size() + 1;
+    for (const QStringList *list : {&m_genres, &m_styles}) {
+        for (const QString &text : *list)
+            size += text.size() + 1;
+    }
+    key.reserve(size);
+    for (const QString *text : {&m_title, &m_artist, &m_label, &m_catalogNumber, &m_barcode, &m_format,
+                                &m_country, &m_notes, &m_location})
+        appendFolded(key, *text);
+    for (const QStringList *list : {&m_genres, &m_styles}) {
+        for (const QString &text : *list)
+            appendFolded(key, text);
+    }
+    return key;
+}
+
+void Record::prepareSearch() const
+{
+    if (m_searchKey.isNull())
+        m_searchKey = buildSearchKey();
+}
 
 bool Record::matches(const QString &search) const
 {
@@ -202,16 +233,24 @@ bool Record::matches(const QString &search) const
         ascii = ascii && c.unicode() < 0x80;
         yearLike = yearLike && ((c >= u'0' && c <= u'9') || c == u'-');
     }
-    auto has = [&search, ascii](const QString &text) {
-        return ascii ? containsASCIIIgnoringCase(text, search)
-                     : text.contains(search, Qt::CaseInsensitive);
-    };
-    if (has(m_title) || has(m_artist) || has(m_label) || has(m_catalogNumber) || has(m_barcode)
-        || has(m_format) || has(m_country) || has(m_notes) || has(m_location))
-        return true;
-    if (std::any_of(m_genres.begin(), m_genres.end(), has)
-        || std::any_of(m_styles.begin(), m_styles.end(), has))
-        return true;
+    if (ascii) {
+        QVarLengthArray<char, 64> needle;
+        for (QChar c : search)
+            needle.append(char(asciiLower(c.unicode())));
+        prepareSearch();
+        if (std::string_view(m_searchKey.constData(), size_t(m_searchKey.size()))
+                .find(std::string_view(needle.constData(), size_t(needle.size())))
+            != std::string_view::npos)
+            return true;
+    } else {
+        auto has = [&search](const QString &text) { return text.contains(search, Qt::CaseInsensitive); };
+        if (has(m_title) || has(m_artist) || has(m_label) || has(m_catalogNumber) || has(m_barcode)
+            || has(m_format) || has(m_country) || has(m_notes) || has(m_location))
+            return true;
+        if (std::any_of(m_genres.begin(), m_genres.end(), has)
+            || std::any_of(m_styles.begin(), m_styles.end(), has))
+            return true;
+    }
     return yearLike && m_year && QString::number(*m_year).contains(search);
 }
 
@@ -254,8 +293,11 @@ void Record::applyReleaseMetadata(const RecordDraft &draft)
 QList<std::pair<QString, int>> Record::genreCounts(const QList<Record *> &records)
 {
     QHash<QString, int> counts;
-    for (const Record *record : records) {
-        for (const QString &genre : record->m_genres)
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        prefetchAhead(records, i);
+        if (i + kGenresAhead < records.size())
+            __builtin_prefetch(records[i + kGenresAhead]->m_genres.constData());
+        for (const QString &genre : records[i]->m_genres)
             ++counts[genre];
     }
     QList<std::pair<QString, int>> result;
@@ -273,9 +315,10 @@ QList<std::pair<QString, int>> Record::genreCounts(const QList<Record *> &record
 QList<std::pair<int, int>> Record::decadeCounts(const QList<Record *> &records)
 {
     QMap<int, int> counts;
-    for (const Record *record : records) {
-        if (record->m_year)
-            ++counts[*record->m_year / 10 * 10];
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        prefetchAhead(records, i);
+        if (const std::optional<int> year = records[i]->m_year)
+            ++counts[*year / 10 * 10];
     }
     QList<std::pair<int, int>> result;
     result.reserve(counts.size());

@@ -19,7 +19,9 @@ class ImageCache
 {
 public:
     static constexpr int kCountLimit = 600;
-    static constexpr qint64 kByteLimit = 256 * 1024 * 1024;
+    // About a hundred decoded 400-pixel thumbnails (640 KB each), several screens of tiles:
+    // scrolling a large collection must not fill the memory with pictures already passed.
+    static constexpr qint64 kByteLimit = 64 * 1024 * 1024;
 
     // The one instance of the process, made on first use.
     static ImageCache &shared();

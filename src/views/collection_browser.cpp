@@ -21,18 +21,6 @@
 
 namespace vorla {
 
-const QList<Record *> &CollectionOrder::sorted(const QList<Record *> &records, SortKey key, bool ascending)
-{
-    if (!m_valid || key != m_key || ascending != m_ascending) {
-        m_sorted = newestFirst(records);
-        sortForDisplay(m_sorted, key, ascending);
-        m_key = key;
-        m_ascending = ascending;
-        m_valid = true;
-    }
-    return m_sorted;
-}
-
 CollectionBrowser::CollectionBrowser(MainWindow *window, std::unique_ptr<CollectionDialogs> dialogs)
     : QObject(window)
     , m_window(window)

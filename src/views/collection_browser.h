@@ -6,6 +6,7 @@
 
 #include "views/collection_dialogs.h"
 #include "views/collection_filter.h"
+#include "views/collection_order.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -23,21 +24,6 @@ class CollectionTableView;
 class EmptyCollectionView;
 class MainWindow;
 class SidebarView;
-
-// Every stored record in display order, sorted again only when the records or the sort
-// change, so that typing into the search field only filters.
-class CollectionOrder
-{
-public:
-    const QList<Record *> &sorted(const QList<Record *> &records, SortKey key, bool ascending);
-    void invalidate() { m_valid = false; }
-
-private:
-    QList<Record *> m_sorted;
-    SortKey m_key = SortKey::artist;
-    bool m_ascending = true;
-    bool m_valid = false;
-};
 
 class CollectionBrowser : public QObject
 {

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <variant>
 #include <vector>
 
 namespace vorla {
@@ -65,40 +64,43 @@ QList<Record *> newestFirst(const QList<Record *> &records)
 namespace {
 
 // Each record's compared values, computed once per sort rather than once per comparison.
+// The chosen key is either a text or a number; only the one the key needs is filled.
 struct SortEntry {
-    std::variant<QString, qint64> primary;
+    QString primaryText;
+    qint64 primaryNumber = 0;
     QString artist;
     int year = 0;
     QString title;
     Record *record = nullptr;
 };
 
-std::variant<QString, qint64> primaryValue(const Record &record, SortKey key, const SortEntry &entry)
+bool isTextKey(SortKey key)
+{
+    return key == SortKey::artist || key == SortKey::title || key == SortKey::label;
+}
+
+void fillPrimary(SortEntry &entry, const Record &record, SortKey key)
 {
     switch (key) {
     case SortKey::artist:
-        return entry.artist;
+        entry.primaryText = entry.artist;
+        return;
     case SortKey::title:
-        return entry.title;
-    case SortKey::year:
-        return qint64(entry.year);
+        entry.primaryText = entry.title;
+        return;
     case SortKey::label:
-        return record.labelSortKey();
+        entry.primaryText = record.labelSortKey();
+        return;
+    case SortKey::year:
+        entry.primaryNumber = entry.year;
+        return;
     case SortKey::dateAdded:
-        return record.dateAdded().toMSecsSinceEpoch();
+        entry.primaryNumber = record.dateAdded().toMSecsSinceEpoch();
+        return;
     case SortKey::rating:
-        return qint64(record.rating());
+        entry.primaryNumber = record.rating();
+        return;
     }
-    return qint64(0);
-}
-
-int compareValues(const std::variant<QString, qint64> &a, const std::variant<QString, qint64> &b)
-{
-    if (const auto *text = std::get_if<QString>(&a))
-        return QString::compare(*text, std::get<QString>(b), Qt::CaseSensitive);
-    const qint64 x = std::get<qint64>(a);
-    const qint64 y = std::get<qint64>(b);
-    return x < y ? -1 : (x > y ? 1 : 0);
 }
 
 } // namespace
@@ -113,14 +115,17 @@ void sortForDisplay(QList<Record *> &records, SortKey key, bool ascending)
         entry.year = record->yearSortKey();
         entry.title = record->titleSortKey();
         entry.record = record;
-        entry.primary = primaryValue(*record, key, entry);
+        fillPrimary(entry, *record, key);
         entries.push_back(std::move(entry));
     }
-    std::stable_sort(entries.begin(), entries.end(), [ascending](const SortEntry &a, const SortEntry &b) {
-        if (const int order = compareValues(a.primary, b.primary); order != 0)
+    const bool text = isTextKey(key);
+    std::stable_sort(entries.begin(), entries.end(), [ascending, text](const SortEntry &a, const SortEntry &b) {
+        const int order = text ? QString::compare(a.primaryText, b.primaryText)
+                               : (a.primaryNumber < b.primaryNumber ? -1 : (a.primaryNumber > b.primaryNumber ? 1 : 0));
+        if (order != 0)
             return ascending ? order < 0 : order > 0;
-        if (const int order = QString::compare(a.artist, b.artist); order != 0)
-            return order < 0;
+        if (const int byArtist = QString::compare(a.artist, b.artist); byArtist != 0)
+            return byArtist < 0;
         if (a.year != b.year)
             return a.year < b.year;
         return QString::compare(a.title, b.title) < 0;
@@ -129,15 +134,34 @@ void sortForDisplay(QList<Record *> &records, SortKey key, bool ascending)
         records[i] = entries[size_t(i)].record;
 }
 
+namespace {
+
+// How far ahead of the search the records, and then what the search reads of them, are
+// fetched from memory.
+constexpr qsizetype kRecordsAhead = 16;
+constexpr qsizetype kKeysAhead = 8;
+
+} // namespace
+
 QList<Record *> filterRecords(const QList<Record *> &records, const QString &searchText,
                               const std::optional<SidebarItem> &sidebar, const QDateTime &now)
 {
     const QString query = searchQuery(searchText);
     const SidebarItem item = sidebar.value_or(SidebarItem::all());
     QList<Record *> kept;
-    for (Record *record : records) {
-        if (!query.isEmpty() && !record->matches(query))
-            continue;
+    const qsizetype count = records.size();
+    for (qsizetype i = 0; i < count; ++i) {
+        Record *record = records[i];
+        if (!query.isEmpty()) {
+            // The display order is not the order of the records in memory, so without this
+            // the search mostly waits for memory, one record at a time.
+            if (i + kRecordsAhead < count)
+                __builtin_prefetch(records[i + kRecordsAhead]);
+            if (i + kKeysAhead < count)
+                records[i + kKeysAhead]->prefetchSearch();
+            if (!record->matches(query))
+                continue;
+        }
         if (sidebarKeeps(*record, item, now))
             kept.append(record);
     }
@@ -157,9 +181,13 @@ SidebarCounts sidebarCounts(const QList<Record *> &records, const QDateTime &now
 {
     SidebarCounts counts;
     counts.all = records.size();
-    for (const Record *record : records) {
+    const QDateTime recentLimit = now.addSecs(-kRecentSeconds);
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (i + kRecordsAhead < records.size())
+            __builtin_prefetch(records[i + kRecordsAhead]);
+        const Record *record = records[i];
         counts.favorites += record->isFavorite() ? 1 : 0;
-        counts.recent += isRecentlyAdded(*record, now) ? 1 : 0;
+        counts.recent += record->dateAdded() > recentLimit ? 1 : 0;
         counts.ungraded += isUngraded(*record) ? 1 : 0;
     }
     counts.genres = Record::genreCounts(records);

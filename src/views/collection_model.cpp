@@ -107,6 +107,9 @@ CollectionModel::CollectionModel(ModelContext *context, QObject *parent)
     : QAbstractTableModel(parent)
     , m_context(context)
 {
+    // Edits announce their own rows: one changed record must not make the views walk
+    // every row of the collection.
+    connect(context, &ModelContext::recordsChanged, this, &CollectionModel::refreshRecords);
 }
 
 void CollectionModel::setRecords(const QList<Record *> &records)
@@ -115,17 +118,11 @@ void CollectionModel::setRecords(const QList<Record *> &records)
     ids.reserve(records.size());
     for (const Record *record : records)
         ids.append(record->id());
-    if (ids == m_ids) {
-        if (!m_ids.isEmpty())
-            emit dataChanged(index(0, 0), index(int(m_ids.size()) - 1, kColumns - 1));
+    if (ids == m_ids)
         return;
-    }
     beginResetModel();
     m_ids = std::move(ids);
     m_rows.clear();
-    m_rows.reserve(m_ids.size());
-    for (int row = 0; row < m_ids.size(); ++row)
-        m_rows.insert(m_ids[row], row);
     endResetModel();
 }
 
@@ -150,6 +147,11 @@ Record *CollectionModel::recordAt(int row) const
 
 int CollectionModel::rowOf(const QUuid &id) const
 {
+    if (m_rows.isEmpty() && !m_ids.isEmpty()) {
+        m_rows.reserve(m_ids.size());
+        for (int row = 0; row < m_ids.size(); ++row)
+            m_rows.insert(m_ids[row], row);
+    }
     return m_rows.value(id, -1);
 }
 

@@ -35,10 +35,11 @@ public:
 
     explicit CollectionModel(ModelContext *context, QObject *parent = nullptr);
 
-    // Shows these records in this order. When the rows stay the same only their contents
-    // are announced, so the views keep their selection, focus and scroll position.
+    // Shows these records in this order. When the rows stay the same nothing is announced,
+    // so the views keep their selection, focus and scroll position.
     void setRecords(const QList<Record *> &records);
-    // Announces changed contents of the rows that show these records.
+    // Announces changed contents of the rows that show these records; edits in the context
+    // arrive here by themselves.
     void refreshRecords(const QList<QUuid> &ids);
 
     const QList<QUuid> &ids() const { return m_ids; }
@@ -65,7 +66,8 @@ signals:
 private:
     ModelContext *m_context;
     QList<QUuid> m_ids;
-    QHash<QUuid, int> m_rows;
+    // Built when first asked for: typing into the search field replaces the rows often.
+    mutable QHash<QUuid, int> m_rows;
 };
 
 // "Jun 1, 2024" in the user's locale: year, abbreviated month, day.

@@ -170,8 +170,11 @@ void CollectionOperations::requestDelete(const QList<QUuid> &ids, std::function<
 
 void CollectionOperations::deleteRecords(const QList<QUuid> &ids)
 {
+    // One change of the selection for the whole batch: every change re-syncs the views.
+    QSet<QUuid> selected = m_selection->ids();
     for (const QUuid &id : ids)
-        m_selection->remove(id);
+        selected.remove(id);
+    m_selection->setIds(selected);
     m_context->remove(ids);
     m_pendingDelete.clear();
     emit recordsDeleted(ids);

@@ -1,8 +1,10 @@
+#include "models/model_context.h"
 #include "models/record.h"
 #include "models/record_draft.h"
 #include "test_images.h"
 
 #include <QImage>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -142,4 +144,46 @@ TEST(Record, SearchFoldsCaseBeyondASCII)
     EXPECT_TRUE(record.matches(QStringLiteral("STRA\u00dfE")));
     EXPECT_FALSE(record.matches(QStringLiteral("ete")));
     EXPECT_FALSE(record.matches(QStringLiteral("kelvin stra\u00dfe  ")));
+}
+
+TEST(Record, SearchStaysWithinOneTextAndFollowsEdits)
+{
+    Record record;
+    record.setTitle(QStringLiteral("Blue"));
+    record.setArtist(QStringLiteral("Note"));
+    record.setGenres({QStringLiteral("Jazz"), QStringLiteral("Funk")});
+    record.setStyles({QStringLiteral("Caf\u00e9s")});
+    const struct { const char *search; bool expected; } cases[] = {
+        {"bluenote", false}, {"blue note", false}, {"jazzfunk", false}, {"znote", false},
+        {"ue", true}, {"NOTE", true}, {"unk", true}, {"caf", true}, {"cafs", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.search);
+        EXPECT_EQ(record.matches(QString::fromLatin1(c.search)), c.expected);
+    }
+    record.setTitle(QStringLiteral("Red"));
+    EXPECT_FALSE(record.matches(QStringLiteral("blue")));
+    EXPECT_TRUE(record.matches(QStringLiteral("red")));
+    record.setStyles({});
+    EXPECT_FALSE(record.matches(QStringLiteral("caf")));
+}
+
+TEST(Record, LoadedRecordsAreSearchable)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Vorla.store"));
+    {
+        ModelContext context(path);
+        auto record = std::make_unique<Record>();
+        record->setLabel(QStringLiteral("Blue Note"));
+        record->setLocation(QStringLiteral("Shelf \u212A"));
+        context.insert(std::move(record));
+        context.save();
+    }
+    ModelContext context(path);
+    ASSERT_EQ(context.records().size(), 1);
+    const Record &loaded = *context.records().front();
+    EXPECT_TRUE(loaded.matches(QStringLiteral("blue n")));
+    EXPECT_TRUE(loaded.matches(QStringLiteral("shelf k")));
+    EXPECT_FALSE(loaded.matches(QStringLiteral("blue notes")));
 }

@@ -52,17 +52,27 @@ TEST(CollectionModel, PassesTheItemModelTesterThroughChanges)
     EXPECT_EQ(model.rowCount(), 0);
 }
 
-TEST(CollectionModel, UnchangedRowsAnnounceContentNotReset)
+TEST(CollectionModel, UnchangedRowsAreNotResetAndEditsAnnounceTheirRowOnly)
 {
     ModelContext context;
     CollectionModel model(&context);
     Record *a = addRecord(context, QStringLiteral("A"));
-    model.setRecords({a});
+    Record *b = addRecord(context, QStringLiteral("B"));
+    Record *hidden = addRecord(context, QStringLiteral("Hidden"));
+    model.setRecords({a, b});
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
-    model.setRecords({a});
+    model.setRecords({a, b});
     EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(changes.count(), 0);
+
+    b->setIsFavorite(true);
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes.at(0).at(0).value<QModelIndex>(), model.index(1, 0));
+    EXPECT_EQ(changes.at(0).at(1).value<QModelIndex>(), model.index(1, CollectionModel::kColumns - 1));
+    hidden->setTitle(QStringLiteral("Still hidden")); // no row shows it
     EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(resets.count(), 0);
 }
 
 TEST(CollectionModel, CellsShowStoredTextsVerbatim)

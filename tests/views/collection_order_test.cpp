@@ -1,0 +1,96 @@
+#include "views/collection_order.h"
+
+#include "views/collection_filter.h"
+
+#include "models/record.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+using namespace vorla;
+
+namespace {
+
+const QDateTime kNow = QDateTime(QDate(2024, 6, 1), QTime(12, 0), Qt::UTC);
+
+// Few distinct values per field, so every key meets long runs of ties, and some records
+// equal in every sort value, so only the date added (or their load order) tells them apart.
+std::vector<std::unique_ptr<Record>> shelfWithTies(int count)
+{
+    static const char *const texts[] = {"", "Blue", "blue", "The Blue", "Echo", "  echo"};
+    std::mt19937 random(7);
+    std::vector<std::unique_ptr<Record>> records;
+    for (int i = 0; i < count; ++i) {
+        auto record = std::make_unique<Record>();
+        record->setTitle(QString::fromLatin1(texts[random() % 6]));
+        record->setArtist(QString::fromLatin1(texts[random() % 6]));
+        record->setLabel(QString::fromLatin1(texts[random() % 6]));
+        if (random() % 4)
+            record->setYear(1970 + int(random() % 3));
+        record->setRating(int(random() % 3));
+        record->setDateAdded(kNow.addDays(-qint64(random() % 5)));
+        if (i % 17 == 0)
+            record->setDateAdded(QDateTime());
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+QList<Record *> pointers(const std::vector<std::unique_ptr<Record>> &records)
+{
+    QList<Record *> result;
+    for (const auto &record : records)
+        result.append(record.get());
+    return result;
+}
+
+QList<Record *> displayOrder(const QList<Record *> &records, SortKey key, bool ascending)
+{
+    QList<Record *> expected = newestFirst(records);
+    sortForDisplay(expected, key, ascending);
+    return expected;
+}
+
+} // namespace
+
+TEST(CollectionOrder, MatchesTheDisplaySortForEveryKeyAndDirectionInAnyOrderOfSwitching)
+{
+    const auto owned = shelfWithTies(300);
+    const QList<Record *> records = pointers(owned);
+    CollectionOrder order;
+    // Forward and back again, so kept orders are served as well as fresh ones.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (SortKey key : allSortKeys) {
+            for (bool ascending : {true, false}) {
+                SCOPED_TRACE(rawValue(key).toStdString() + (ascending ? " ascending" : " descending"));
+                EXPECT_EQ(order.sorted(records, key, ascending), displayOrder(records, key, ascending));
+            }
+        }
+    }
+}
+
+TEST(CollectionOrder, FollowsEditsInsertsAndRemovalsOnceInvalidated)
+{
+    auto owned = shelfWithTies(60);
+    QList<Record *> records = pointers(owned);
+    CollectionOrder order;
+    ASSERT_EQ(order.sorted(records, SortKey::title, true), displayOrder(records, SortKey::title, true));
+
+    records[5]->setTitle(QStringLiteral("Aardvark"));
+    records[9]->setArtist(QStringLiteral("Zed"));
+    auto added = std::make_unique<Record>();
+    added->setTitle(QStringLiteral("blue"));
+    records.append(added.get());
+    records.removeAt(20);
+    order.invalidate();
+    for (SortKey key : {SortKey::title, SortKey::artist, SortKey::dateAdded}) {
+        SCOPED_TRACE(rawValue(key).toStdString());
+        EXPECT_EQ(order.sorted(records, key, true), displayOrder(records, key, true));
+    }
+
+    order.invalidate();
+    EXPECT_TRUE(order.sorted({}, SortKey::year, false).isEmpty());
+}
