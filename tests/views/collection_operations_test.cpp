@@ -240,8 +240,9 @@ TEST_F(CollectionOperationsTest, DeleteAsksFirstAndCancelKeepsTheRecords)
 
     // A record that is not selected goes without touching the selection.
     dialogs.confirms = true;
-    operations.requestDelete({ other->id() });
-    EXPECT_EQ(context.record(other->id()), nullptr);
+    const QUuid otherId = other->id();
+    operations.requestDelete({ otherId });
+    EXPECT_EQ(context.record(otherId), nullptr);
     EXPECT_EQ(selection.ids(), (QSet<QUuid> { first->id(), second->id() }));
     operations.requestDelete({ first->id() });
     EXPECT_EQ(selection.ids(), QSet<QUuid> { second->id() });
