@@ -92,7 +92,11 @@ MainWindow::MainWindow(
     connect(m_appState, &AppState::fetchMissingRequestedChanged, this,
         &MainWindow::fetchMissingRequested);
 
-    connect(this, &MainWindow::recordsChanged, this, [this] { m_order.invalidate(); });
+    connect(this, &MainWindow::recordsChanged, this, [this] {
+        m_order.invalidate();
+        m_filtered.reset();
+    });
+    connect(this, &MainWindow::sortChanged, this, [this] { m_filtered.reset(); });
 
     updateTitle();
     updateViewControls();
@@ -261,8 +265,15 @@ void MainWindow::scheduleCollectionUpdate()
 void MainWindow::updateCollection()
 {
     const QList<Record *> &all = m_context->records();
-    m_visible = filterRecords(m_order.sorted(all, sortKey(), sortAscending()), m_searchText, m_sidebar,
-        QDateTime::currentDateTimeUtc());
+    // A longer search keeps a subset of what the shorter one kept, in the same order, so
+    // typing on only filters what is shown.
+    const QString query = searchQuery(m_searchText);
+    const bool narrowing = m_filtered && m_filtered->sidebar == m_sidebar
+        && query.contains(m_filtered->query);
+    const QList<Record *> &candidates
+        = narrowing ? m_visible : m_order.sorted(all, sortKey(), sortAscending());
+    m_visible = filterRecords(candidates, m_searchText, m_sidebar, QDateTime::currentDateTimeUtc());
+    m_filtered = FilterInput { query, m_sidebar };
 
     if (all.isEmpty())
         m_page = CollectionPage::empty;

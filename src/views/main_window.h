@@ -152,6 +152,12 @@ private:
 
     QList<Record *> m_visible;
     CollectionOrder m_order;
+    // What m_visible was filtered by, while the records and their order stay as they were.
+    struct FilterInput {
+        QString query;
+        std::optional<SidebarItem> sidebar;
+    };
+    std::optional<FilterInput> m_filtered;
     CollectionPage m_page = CollectionPage::empty;
     bool m_updateScheduled = false;
 

@@ -275,3 +275,54 @@ TEST_F(MainWindowTest, PlacedViewsReplaceTheBrowsersViews)
     EXPECT_TRUE(table->isVisible());
     EXPECT_FALSE(grid->isVisible());
 }
+
+TEST_F(MainWindowTest, TypingOnShowsWhatAFreshSearchShows)
+{
+    Record *harbor = add(QStringLiteral("Harbor Lights"), QStringLiteral("Marta Quill"), 1);
+    add(QStringLiteral("Harvest"), QStringLiteral("Neil"), 40);
+    Record *glass = add(QStringLiteral("Glasshouse"), QStringLiteral("Juniper"), 2);
+    add(QStringLiteral("Ha ha"), QStringLiteral("Kestrel"), 3);
+    MainWindow &w = window();
+    const auto titles = [&w] {
+        QStringList list;
+        for (const Record *record : w.visibleRecords())
+            list.append(record->title());
+        return list;
+    };
+    const auto fresh = [&w, this] {
+        QStringList list;
+        for (const Record *record : visibleRecords(context.records(), w.searchText(), w.sidebar(),
+                 w.sortKey(), w.sortAscending(), QDateTime::currentDateTimeUtc()))
+            list.append(record->title());
+        return list;
+    };
+    const auto type = [&](const QString &text) {
+        w.setSearchText(text);
+        settle();
+        EXPECT_EQ(titles(), fresh()) << text.toStdString();
+    };
+
+    type(QStringLiteral("h"));
+    type(QStringLiteral("ha"));
+    type(QStringLiteral("har"));
+    type(QStringLiteral("harb"));
+    type(QStringLiteral("har"));
+    type(QStringLiteral("HAR"));
+    // Edits while the text stays: a renamed record leaves the result, another joins it.
+    harbor->setTitle(QStringLiteral("Lights"));
+    harbor->setArtist(QStringLiteral("Quill"));
+    glass->setTitle(QStringLiteral("Harmony"));
+    settle();
+    EXPECT_EQ(titles(), fresh());
+    EXPECT_TRUE(titles().contains(QStringLiteral("Harmony")));
+    type(QStringLiteral("harv"));
+    w.setSidebar(SidebarItem::recent());
+    settle();
+    EXPECT_EQ(titles(), fresh());
+    type(QStringLiteral("h"));
+    w.setSort(SortKey::title, false);
+    settle();
+    EXPECT_EQ(titles(), fresh());
+    type(QStringLiteral("ha"));
+    EXPECT_EQ(titles(), (QStringList { "Harmony", "Ha ha" }));
+}
