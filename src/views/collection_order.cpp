@@ -2,6 +2,8 @@
 
 #include "models/record.h"
 
+#include <QHashFunctions>
+
 #include <algorithm>
 #include <limits>
 #include <numeric>
@@ -28,7 +30,32 @@ void CollectionOrder::invalidate()
 {
     m_prepared = false;
     m_entries.clear();
+    m_entryIndex.clear();
     m_orders.clear();
+}
+
+size_t CollectionOrder::sortValuesHash(const Record &record)
+{
+    return qHashMulti(0, record.artistSortKey(), record.titleSortKey(), record.labelSortKey(),
+                      record.yearSortKey(), addedOrder(record), record.rating());
+}
+
+void CollectionOrder::recordsEdited(const QList<Record *> &records)
+{
+    if (!m_prepared)
+        return;
+    if (m_entryIndex.isEmpty()) {
+        m_entryIndex.reserve(qsizetype(m_entries.size()));
+        for (size_t i = 0; i < m_entries.size(); ++i)
+            m_entryIndex.insert(m_entries[i].record, i);
+    }
+    for (const Record *record : records) {
+        const auto found = m_entryIndex.constFind(record);
+        if (found == m_entryIndex.cend() || m_entries[*found].sortValuesHash != sortValuesHash(*record)) {
+            invalidate();
+            return;
+        }
+    }
 }
 
 void CollectionOrder::prepare(const QList<Record *> &records)
@@ -40,6 +67,7 @@ void CollectionOrder::prepare(const QList<Record *> &records)
     std::stable_sort(newest.begin(), newest.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
 
     m_entries.clear();
+    m_entryIndex.clear();
     m_entries.reserve(newest.size());
     for (const auto &[added, record] : newest) {
         Entry entry;
@@ -47,6 +75,7 @@ void CollectionOrder::prepare(const QList<Record *> &records)
         entry.artist = record->artistSortKey();
         entry.title = record->titleSortKey();
         entry.year = record->yearSortKey();
+        entry.sortValuesHash = sortValuesHash(*record);
         m_entries.push_back(std::move(entry));
     }
 

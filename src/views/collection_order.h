@@ -20,8 +20,11 @@ class CollectionOrder
 public:
     // The records in display order: the same as sortForDisplay(newestFirst(records)).
     const QList<Record *> &sorted(const QList<Record *> &records, SortKey key, bool ascending);
-    // The records or their sort values changed.
+    // Records came or went, or their sort values changed.
     void invalidate();
+    // These records were edited: the orders are kept unless a value they sort by changed
+    // (a favourite toggle or new notes leave every order as it was).
+    void recordsEdited(const QList<Record *> &records);
 
 private:
     struct Entry {
@@ -33,7 +36,12 @@ private:
         int tieRank = 0;
         // Equal artists share a rank, in ascending order.
         int artistRank = 0;
+        // Of every value a sort reads, to tell an edit that moves the record from one that
+        // does not.
+        size_t sortValuesHash = 0;
     };
+
+    static size_t sortValuesHash(const Record &record);
 
     void prepare(const QList<Record *> &records);
     // A number per entry that orders the entries as the key does, ascending.
@@ -42,6 +50,7 @@ private:
 
     bool m_prepared = false;
     std::vector<Entry> m_entries; // newest first
+    QHash<const Record *, size_t> m_entryIndex; // built on the first edit
     QHash<int, QList<Record *>> m_orders; // by key and direction
     QList<Record *> m_current;
 };

@@ -78,6 +78,17 @@ MainWindow::MainWindow(
     installInspector();
 
     connect(&AppSettings::shared(), &AppSettings::valueChanged, this, &MainWindow::settingChanged);
+    // Before recordsChanged, so the order is right when the collection is filtered again.
+    connect(m_context, &ModelContext::recordsInserted, this, [this] { m_order.invalidate(); });
+    connect(m_context, &ModelContext::recordsRemoved, this, [this] { m_order.invalidate(); });
+    connect(m_context, &ModelContext::recordsChanged, this, [this](const QList<QUuid> &ids) {
+        QList<Record *> edited;
+        for (const QUuid &id : ids) {
+            if (Record *record = m_context->record(id))
+                edited.append(record);
+        }
+        m_order.recordsEdited(edited);
+    });
     connect(m_context, &ModelContext::recordsInserted, this, &MainWindow::recordsChanged);
     connect(m_context, &ModelContext::recordsRemoved, this, &MainWindow::recordsChanged);
     connect(m_context, &ModelContext::recordsChanged, this, &MainWindow::recordsChanged);
@@ -92,10 +103,8 @@ MainWindow::MainWindow(
     connect(m_appState, &AppState::fetchMissingRequestedChanged, this,
         &MainWindow::fetchMissingRequested);
 
-    connect(this, &MainWindow::recordsChanged, this, [this] {
-        m_order.invalidate();
-        m_filtered.reset();
-    });
+    // An edit can make a record match the search, so the next search starts afresh.
+    connect(this, &MainWindow::recordsChanged, this, [this] { m_filtered.reset(); });
     connect(this, &MainWindow::sortChanged, this, [this] { m_filtered.reset(); });
 
     updateTitle();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
@@ -93,4 +94,39 @@ TEST(CollectionOrder, FollowsEditsInsertsAndRemovalsOnceInvalidated)
 
     order.invalidate();
     EXPECT_TRUE(order.sorted({}, SortKey::year, false).isEmpty());
+}
+
+TEST(CollectionOrder, EditsThatMoveARecordAreFollowedAndOthersKeepTheOrders)
+{
+    const struct {
+        const char *edit;
+        std::function<void(Record &)> apply;
+    } edits[] = {
+        {"favourite", [](Record &r) { r.setIsFavorite(!r.isFavorite()); }},
+        {"notes", [](Record &r) { r.setNotes(QStringLiteral("played once")); }},
+        {"artist", [](Record &r) { r.setArtist(QStringLiteral("Aaron")); }},
+        {"title", [](Record &r) { r.setTitle(QStringLiteral("zzz")); }},
+        {"label", [](Record &r) { r.setLabel(QStringLiteral("Zebra")); }},
+        {"year", [](Record &r) { r.setYear(1901); }},
+        {"rating", [](Record &r) { r.setRating(5); }},
+        {"date added", [](Record &r) { r.setDateAdded(kNow.addYears(1)); }},
+    };
+    for (const auto &e : edits) {
+        SCOPED_TRACE(e.edit);
+        auto owned = shelfWithTies(80);
+        const QList<Record *> records = pointers(owned);
+        CollectionOrder order;
+        // Every order computed once, so each would be served from what is kept.
+        for (SortKey key : allSortKeys)
+            for (bool ascending : {true, false})
+                order.sorted(records, key, ascending);
+        e.apply(*records[40]);
+        order.recordsEdited({records[40]});
+        for (SortKey key : allSortKeys) {
+            for (bool ascending : {true, false}) {
+                SCOPED_TRACE(rawValue(key).toStdString() + (ascending ? " ascending" : " descending"));
+                EXPECT_EQ(order.sorted(records, key, ascending), displayOrder(records, key, ascending));
+            }
+        }
+    }
 }
