@@ -85,12 +85,15 @@ const QList<BarcodeSymbology> &BarcodeScanner::imageSymbologies()
     return symbologies;
 }
 
-bool BarcodeScanner::isValidLivePayload(const QString &payload)
+bool BarcodeScanner::isValidLivePayload(const QString &payload,
+                                        std::optional<BarcodeSymbology> symbology)
 {
     // UPC-E check digits are computed over the expanded code, which the plain GTIN rule
-    // would reject; the decoder has verified them already.
-    if (payload.size() == 8 && payload.front() == u'0'
-        && std::all_of(payload.begin(), payload.end(), [](QChar c) { return c.isDigit(); }))
+    // would reject; the decoder has verified them already. Number system 1 codes start
+    // with 1, so the decoder's word is what tells them apart from a misread EAN-8.
+    const bool eightDigits = payload.size() == 8
+        && std::all_of(payload.begin(), payload.end(), [](QChar c) { return c.isDigit(); });
+    if (eightDigits && (payload.front() == u'0' || symbology == BarcodeSymbology::upce))
         return true;
     return Barcode::hasValidChecksum(payload);
 }
@@ -284,7 +287,7 @@ void BarcodeScanner::processFrame(const QVideoFrame &frame)
     for (const DetectedBarcode &barcode : m_detector->detect(frameLuminance(frame), liveSymbologies())) {
         if (barcode.confidence <= 0.5 || barcode.payload.isEmpty())
             continue;
-        if (isValidLivePayload(barcode.payload)) {
+        if (isValidLivePayload(barcode.payload, barcode.symbology)) {
             code = barcode.payload;
             break;
         }

@@ -100,20 +100,31 @@ QList<DetectedBarcode> code(const char *payload, double confidence = 1.0)
 
 TEST(BarcodeScanner, LivePayloadValidity)
 {
-    const struct { const char *payload; bool valid; } cases[] = {
-        {"01234567", true},       // 0 and seven digits: a UPC-E code, its check digit not retested
-        {"96385074", true},       // EAN-8 with a correct check digit
-        {"96385075", false},      // EAN-8 with a wrong one
-        {"036000291452", true},   // UPC-A
-        {"4006381333931", true},  // EAN-13
-        {"4006381333932", false},
-        {"0123456789", false},    // 10 digits
-        {"0123456A", false},      // a letter
-        {"", false},
+    const std::optional<BarcodeSymbology> unknown;
+    const struct {
+        const char *payload;
+        std::optional<BarcodeSymbology> symbology;
+        bool valid;
+    } cases[] = {
+        {"01234567", unknown, true},       // 0 and seven digits: a UPC-E code, its check digit not retested
+        {"96385074", unknown, true},       // EAN-8 with a correct check digit
+        {"96385075", unknown, false},      // EAN-8 with a wrong one
+        {"036000291452", unknown, true},   // UPC-A
+        {"4006381333931", unknown, true},  // EAN-13
+        {"4006381333932", unknown, false},
+        {"0123456789", unknown, false},    // 10 digits
+        {"0123456A", unknown, false},      // a letter
+        {"", unknown, false},
+        // A number system 1 UPC-E code fails the EAN-8 check; the decoder verified its own.
+        {"16543214", BarcodeSymbology::upce, true},
+        {"16543214", unknown, false},
+        {"16543214", BarcodeSymbology::ean8, false},
+        {"1654321A", BarcodeSymbology::upce, false},
+        {"165432", BarcodeSymbology::upce, false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.payload);
-        EXPECT_EQ(BarcodeScanner::isValidLivePayload(QString::fromLatin1(c.payload)), c.valid);
+        EXPECT_EQ(BarcodeScanner::isValidLivePayload(QString::fromLatin1(c.payload), c.symbology), c.valid);
     }
 }
 
@@ -314,6 +325,17 @@ TEST(BarcodeScanner, LiveDecoderConfirmsARealCodeFromCameraFrames)
     QTest::qWait(150);
     cameras->capture.publish(frame);
     QTRY_COMPARE_WITH_TIMEOUT(detected, QStringList{u"0036000291452"_s}, 10000);
+
+    // A number system 1 UPC-E code, whose check digit only the decoder can verify.
+    scanner.resume();
+    QImage upce = test::photoBackground(1280, 720);
+    test::place(upce, test::barcodeSymbol(ZXing::BarcodeFormat::UPCE, "16543214", 4), {640, 360}, -6);
+    test::blurAndNoise(upce, 0.8, 6);
+    const QVideoFrame upceFrame = test::videoFrame(upce);
+    cameras->capture.publish(upceFrame);
+    QTest::qWait(150);
+    cameras->capture.publish(upceFrame);
+    QTRY_COMPARE_WITH_TIMEOUT(detected, (QStringList{u"0036000291452"_s, u"16543214"_s}), 10000);
 }
 
 TEST(BarcodeScanner, FrameLuminanceOfPlanarFrames)
