@@ -16,8 +16,8 @@ namespace vorla {
 
 namespace {
 
-// Photos are decoded reduced to this; a code on a record sleeve stays several pixels a bar.
-constexpr int kStillMaxSide = 2048;
+// Photos are decoded reduced to this, the size of the detector's second, larger reading.
+constexpr int kStillMaxSide = 3072;
 
 QString quotedName(const QString &path)
 {
@@ -39,6 +39,7 @@ std::shared_ptr<const BarcodeDetector> BarcodeScanner::makeLiveDetector()
     options.findTilted = false;
     options.tryHarder = false;
     options.maxCodes = 1;
+    options.retrySide = 0;
     return std::make_shared<ZXingBarcodeDetector>(options);
 }
 

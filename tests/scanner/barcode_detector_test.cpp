@@ -106,6 +106,19 @@ TEST(BarcodeScanner, ScanImageListsEveryCodeOnceInReadingOrder)
     EXPECT_EQ(found, (QStringList{u"4006381333931"_s, u"SLEEVE-42"_s}));
 }
 
+TEST(BarcodeScanner, ScanImageReadsASmallCodeInAWholeSleevePhoto)
+{
+    // Three pixels a bar in a 4000x3000 photo: reduced to 2048 pixels a side the bars blur
+    // into each other.
+    QTemporaryDir dir;
+    QImage sleeve = test::photoBackground(4000, 3000, 21);
+    test::place(sleeve, test::barcodeSymbol(ZXing::BarcodeFormat::EAN13, "4006381333931", 3), {2600, 2100}, 4);
+    test::blurAndNoise(sleeve, 0.8, 4, 21);
+    const QString path = dir.filePath(u"sleeve.jpg"_s);
+    ASSERT_TRUE(sleeve.save(path, "JPEG", 92));
+    EXPECT_EQ(BarcodeScanner::scanImage(path), QStringList{u"4006381333931"_s});
+}
+
 TEST(BarcodeScanner, ScanImageKeepsWhateverTheDecoderReads)
 {
     // No checksum or confidence filter on image files.
