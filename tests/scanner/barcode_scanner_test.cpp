@@ -257,7 +257,7 @@ TEST(BarcodeScanner, ReadsBarcodesOffStopsAnalysisButFramesStillServeRequests)
     rig.frame(code("4006381333931"));
     EXPECT_EQ(rig.detector->calls, 0);
     EXPECT_TRUE(rig.detected.isEmpty());
-    QTRY_VERIFY(answered);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }));
     EXPECT_EQ(captured.size(), QSize(8, 8));
 }
 
@@ -287,9 +287,9 @@ TEST(BarcodeScanner, CaptureFrameAnswers)
         ++secondAnswers;
         EXPECT_TRUE(i.isNull());
     });
-    QTRY_COMPARE(firstAnswers, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return firstAnswers == 1; }));
     EXPECT_EQ(secondAnswers, 0);
-    QTRY_COMPARE_WITH_TIMEOUT(secondAnswers, 1, BarcodeScanner::kCaptureTimeoutMs + 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return secondAnswers == 1; }, BarcodeScanner::kCaptureTimeoutMs + 2000));
     QTest::qWait(50);
     EXPECT_EQ(firstAnswers, 1);
 }
@@ -320,22 +320,26 @@ TEST(BarcodeScanner, LiveDecoderConfirmsARealCodeFromCameraFrames)
     QImage scene = test::photoBackground(1280, 720);
     test::place(scene, test::barcodeSymbol(ZXing::BarcodeFormat::UPCA, "036000291452", 3), {640, 360}, 8);
     test::blurAndNoise(scene, 0.8, 6);
-    const QVideoFrame frame = test::videoFrame(scene);
-    cameras->capture.publish(frame);
-    QTest::qWait(150);
-    cameras->capture.publish(frame);
-    QTRY_COMPARE_WITH_TIMEOUT(detected, QStringList{u"0036000291452"_s}, 10000);
+    // Frames keep coming, as from a camera: one that arrives while the worker is busy is dropped.
+    auto stream = [&](const QVideoFrame &frame, qsizetype codes) {
+        return QTest::qWaitFor(
+            [&] {
+                cameras->capture.publish(frame);
+                QTest::qWait(120);
+                return detected.size() >= codes;
+            },
+            10000);
+    };
+    ASSERT_TRUE(stream(test::videoFrame(scene), 1));
+    EXPECT_EQ(detected, QStringList{u"0036000291452"_s});
 
     // A number system 1 UPC-E code, whose check digit only the decoder can verify.
     scanner.resume();
     QImage upce = test::photoBackground(1280, 720);
     test::place(upce, test::barcodeSymbol(ZXing::BarcodeFormat::UPCE, "16543214", 4), {640, 360}, -6);
     test::blurAndNoise(upce, 0.8, 6);
-    const QVideoFrame upceFrame = test::videoFrame(upce);
-    cameras->capture.publish(upceFrame);
-    QTest::qWait(150);
-    cameras->capture.publish(upceFrame);
-    QTRY_COMPARE_WITH_TIMEOUT(detected, (QStringList{u"0036000291452"_s, u"16543214"_s}), 10000);
+    ASSERT_TRUE(stream(test::videoFrame(upce), 2));
+    EXPECT_EQ(detected, (QStringList{u"0036000291452"_s, u"16543214"_s}));
 }
 
 TEST(BarcodeScanner, FrameLuminanceOfPlanarFrames)
