@@ -112,7 +112,8 @@ TEST(BarcodeScanner, ScanImageReadsASmallCodeInAWholeSleevePhoto)
     // into each other.
     QTemporaryDir dir;
     QImage sleeve = test::photoBackground(4000, 3000, 21);
-    test::place(sleeve, test::barcodeSymbol(ZXing::BarcodeFormat::EAN13, "4006381333931", 3), {2600, 2100}, 4);
+    test::place(sleeve, test::barcodeSymbol(ZXing::BarcodeFormat::EAN13, "4006381333931", 3),
+                {2600, 2100}, 4);
     test::blurAndNoise(sleeve, 0.8, 4, 21);
     const QString path = dir.filePath(u"sleeve.jpg"_s);
     ASSERT_TRUE(sleeve.save(path, "JPEG", 92));

@@ -106,7 +106,8 @@ TEST(BarcodeScanner, LivePayloadValidity)
         std::optional<BarcodeSymbology> symbology;
         bool valid;
     } cases[] = {
-        {"01234567", unknown, true},       // 0 and seven digits: a UPC-E code, its check digit not retested
+        // 0 and seven digits: a UPC-E code, its check digit not retested.
+        {"01234567", unknown, true},
         {"96385074", unknown, true},       // EAN-8 with a correct check digit
         {"96385075", unknown, false},      // EAN-8 with a wrong one
         {"036000291452", unknown, true},   // UPC-A
@@ -124,7 +125,8 @@ TEST(BarcodeScanner, LivePayloadValidity)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.payload);
-        EXPECT_EQ(BarcodeScanner::isValidLivePayload(QString::fromLatin1(c.payload), c.symbology), c.valid);
+        EXPECT_EQ(BarcodeScanner::isValidLivePayload(QString::fromLatin1(c.payload), c.symbology),
+                  c.valid);
     }
 }
 
@@ -289,7 +291,8 @@ TEST(BarcodeScanner, CaptureFrameAnswers)
     });
     EXPECT_TRUE(QTest::qWaitFor([&] { return firstAnswers == 1; }));
     EXPECT_EQ(secondAnswers, 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return secondAnswers == 1; }, BarcodeScanner::kCaptureTimeoutMs + 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return secondAnswers == 1; },
+                                BarcodeScanner::kCaptureTimeoutMs + 2000));
     QTest::qWait(50);
     EXPECT_EQ(firstAnswers, 1);
 }
@@ -336,7 +339,8 @@ TEST(BarcodeScanner, LiveDecoderConfirmsARealCodeFromCameraFrames)
     // A number system 1 UPC-E code, whose check digit only the decoder can verify.
     scanner.resume();
     QImage upce = test::photoBackground(1280, 720);
-    test::place(upce, test::barcodeSymbol(ZXing::BarcodeFormat::UPCE, "16543214", 4), {640, 360}, -6);
+    test::place(upce, test::barcodeSymbol(ZXing::BarcodeFormat::UPCE, "16543214", 4), {640, 360},
+                -6);
     test::blurAndNoise(upce, 0.8, 6);
     ASSERT_TRUE(stream(test::videoFrame(upce), 2));
     EXPECT_EQ(detected, (QStringList{u"0036000291452"_s, u"16543214"_s}));
