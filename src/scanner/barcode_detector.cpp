@@ -181,6 +181,7 @@ QList<DetectedBarcode> ZXingBarcodeDetector::detect(const QImage &image,
     hints.setMaxNumberOfSymbols(1);
     const int limit = m_options.maxCodes;
 
+    const QImage gray = grayscaleWithin(image, m_options.maxSide);
     auto collect = [&found](const ZXing::Results &results) {
         for (const ZXing::Result &result : results) {
             if (!result.isValid())
@@ -202,18 +203,10 @@ QList<DetectedBarcode> ZXingBarcodeDetector::detect(const QImage &image,
             collect(read(turned(picture, 135), hints, limit));
         }
     };
-    auto scanWithin = [&](int maxSide) {
-        const QImage gray = grayscaleWithin(image, maxSide);
-        scan(gray);
-        // Sensor noise on a soft photo breaks the bars' edges; smoothing restores them.
-        if (found.isEmpty() && m_options.tryHarder)
-            scan(smoothed(gray));
-    };
-    scanWithin(m_options.maxSide);
-    const int longestSide = std::max(image.width(), image.height());
-    if (found.isEmpty() && m_options.maxSide > 0 && longestSide > m_options.maxSide
-        && m_options.retrySide > m_options.maxSide)
-        scanWithin(m_options.retrySide);
+    scan(gray);
+    // Sensor noise on a soft photo breaks the bars' edges; smoothing restores them.
+    if (found.isEmpty() && m_options.tryHarder)
+        scan(smoothed(gray));
 
     QList<DetectedBarcode> unique;
     for (const DetectedBarcode &barcode : std::as_const(found)) {

@@ -39,9 +39,6 @@ public:
     struct Options {
         // Longest side the image is reduced to before decoding.
         int maxSide = 2048;
-        // A larger picture that shows no code reduced is read once more at up to this size, so
-        // a small code on a photo of a whole sleeve is not lost to the reduction; 0 for never.
-        int retrySide = 3072;
         // Also look for codes tilted between the decoder's own tolerance and 45 degrees.
         bool findTilted = true;
         // Spend more time per scan line; worth it for still photos, too slow for live frames.
