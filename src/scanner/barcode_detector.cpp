@@ -45,6 +45,27 @@ ZXing::BarcodeFormats formatsFor(const QList<BarcodeSymbology> &symbologies)
     return formats;
 }
 
+std::optional<BarcodeSymbology> symbologyOf(ZXing::BarcodeFormat format)
+{
+    switch (format) {
+    case ZXing::BarcodeFormat::EAN13:
+    case ZXing::BarcodeFormat::UPCA:
+        return BarcodeSymbology::ean13;
+    case ZXing::BarcodeFormat::EAN8:
+        return BarcodeSymbology::ean8;
+    case ZXing::BarcodeFormat::UPCE:
+        return BarcodeSymbology::upce;
+    case ZXing::BarcodeFormat::Code128:
+        return BarcodeSymbology::code128;
+    case ZXing::BarcodeFormat::Code39:
+        return BarcodeSymbology::code39;
+    case ZXing::BarcodeFormat::ITF:
+        return BarcodeSymbology::interleaved2of5;
+    default:
+        return std::nullopt;
+    }
+}
+
 QImage grayscaleWithin(const QImage &image, int maxSide)
 {
     QImage gray = image;
@@ -169,7 +190,7 @@ QList<DetectedBarcode> ZXingBarcodeDetector::detect(const QImage &image,
                 result.format() == ZXing::BarcodeFormat::UPCA, QString::fromStdString(result.text()));
             if (text.isEmpty())
                 continue;
-            found.append({text, 1.0});
+            found.append({text, 1.0, symbologyOf(result.format())});
         }
     };
     // Scan lines run across rows, so upright and quarter-turned codes are read first; the 45

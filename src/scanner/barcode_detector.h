@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace vorla {
 
 enum class BarcodeSymbology { ean13, ean8, upce, code128, code39, interleaved2of5, itf14 };
@@ -14,6 +16,9 @@ struct DetectedBarcode {
     QString payload;
     // 0 to 1; the decoder either reads a code or does not, so real detections report 1.
     double confidence = 1.0;
+    // What the decoder read, having verified the symbol's own check digit; none when the
+    // detector cannot tell.
+    std::optional<BarcodeSymbology> symbology = std::nullopt;
 
     bool operator==(const DetectedBarcode &) const = default;
 };

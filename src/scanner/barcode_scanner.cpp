@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QTimer>
 #include <QVideoFrameFormat>
 
@@ -18,10 +19,41 @@ namespace {
 
 // Photos are decoded reduced to this; a code on a record sleeve stays several pixels a bar.
 constexpr int kStillMaxSide = 2048;
+// A photo that shows no code reduced is read once more at up to this size, so a small code on
+// a photo of the whole sleeve is not lost to the reduction.
+constexpr int kStillRetrySide = 3072;
 
 QString quotedName(const QString &path)
 {
     return u'\u201C' + QFileInfo(path).fileName() + u'\u201D';
+}
+
+QStringList scanImageFile(const QString &path, const BarcodeDetector &detector,
+                          const BarcodeDetector &largerDetector)
+{
+    ImageFileProblem problem = ImageFileProblem::none;
+    const QImage image = readUprightImage(path, kStillMaxSide, &problem);
+    if (image.isNull()) {
+        if (problem == ImageFileProblem::missing)
+            throw Error(QStringLiteral("The file %1 couldn\u2019t be opened because there is no "
+                                       "such file.")
+                            .arg(quotedName(path)));
+        throw Error(QStringLiteral("The file %1 couldn\u2019t be opened because it isn\u2019t "
+                                   "in the correct format.")
+                        .arg(quotedName(path)));
+    }
+    const QList<BarcodeSymbology> &symbologies = BarcodeScanner::imageSymbologies();
+    QList<DetectedBarcode> found = detector.detect(image, symbologies);
+    const QSize stored = QImageReader(path).size();
+    if (found.isEmpty() && std::max(stored.width(), stored.height()) > kStillMaxSide) {
+        const QImage larger = readUprightImage(path, kStillRetrySide);
+        if (!larger.isNull())
+            found = largerDetector.detect(larger, symbologies);
+    }
+    QStringList payloads;
+    for (const DetectedBarcode &barcode : std::as_const(found))
+        payloads.append(barcode.payload);
+    return uniqued(payloads);
 }
 
 } // namespace
@@ -85,12 +117,15 @@ const QList<BarcodeSymbology> &BarcodeScanner::imageSymbologies()
     return symbologies;
 }
 
-bool BarcodeScanner::isValidLivePayload(const QString &payload)
+bool BarcodeScanner::isValidLivePayload(const QString &payload,
+                                        std::optional<BarcodeSymbology> symbology)
 {
     // UPC-E check digits are computed over the expanded code, which the plain GTIN rule
-    // would reject; the decoder has verified them already.
-    if (payload.size() == 8 && payload.front() == u'0'
-        && std::all_of(payload.begin(), payload.end(), [](QChar c) { return c.isDigit(); }))
+    // would reject; the decoder has verified them already. Number system 1 codes start
+    // with 1, so the decoder's word is what tells them apart from a misread EAN-8.
+    const bool eightDigits = payload.size() == 8
+        && std::all_of(payload.begin(), payload.end(), [](QChar c) { return c.isDigit(); });
+    if (eightDigits && (payload.front() == u'0' || symbology == BarcodeSymbology::upce))
         return true;
     return Barcode::hasValidChecksum(payload);
 }
@@ -98,25 +133,16 @@ bool BarcodeScanner::isValidLivePayload(const QString &payload)
 QStringList BarcodeScanner::scanImage(const QString &path)
 {
     static const ZXingBarcodeDetector detector;
-    return scanImage(path, detector);
+    // Turning a picture this large to 45 degrees costs more than the rest of the reading; the
+    // decoder's own tolerance and the quarter turn cover the small codes it is there for.
+    static const ZXingBarcodeDetector larger(
+        ZXingBarcodeDetector::Options{.maxSide = kStillRetrySide, .findTilted = false});
+    return scanImageFile(path, detector, larger);
 }
 
 QStringList BarcodeScanner::scanImage(const QString &path, const BarcodeDetector &detector)
 {
-    ImageFileProblem problem = ImageFileProblem::none;
-    const QImage image = readUprightImage(path, kStillMaxSide, &problem);
-    if (image.isNull()) {
-        if (problem == ImageFileProblem::missing)
-            throw Error(QStringLiteral("The file %1 couldn\u2019t be opened because there is no such file.")
-                            .arg(quotedName(path)));
-        throw Error(QStringLiteral("The file %1 couldn\u2019t be opened because it isn\u2019t in the "
-                                   "correct format.")
-                        .arg(quotedName(path)));
-    }
-    QStringList payloads;
-    for (const DetectedBarcode &barcode : detector.detect(image, imageSymbologies()))
-        payloads.append(barcode.payload);
-    return uniqued(payloads);
+    return scanImageFile(path, detector, detector);
 }
 
 CaptureSession *BarcodeScanner::session() const
@@ -284,7 +310,7 @@ void BarcodeScanner::processFrame(const QVideoFrame &frame)
     for (const DetectedBarcode &barcode : m_detector->detect(frameLuminance(frame), liveSymbologies())) {
         if (barcode.confidence <= 0.5 || barcode.payload.isEmpty())
             continue;
-        if (isValidLivePayload(barcode.payload)) {
+        if (isValidLivePayload(barcode.payload, barcode.symbology)) {
             code = barcode.payload;
             break;
         }

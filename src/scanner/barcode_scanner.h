@@ -41,9 +41,11 @@ public:
     static const QList<BarcodeSymbology> &liveSymbologies();
     // The live ones plus Code 128, Code 39, Interleaved 2 of 5 and ITF-14.
     static const QList<BarcodeSymbology> &imageSymbologies();
-    // A live payload worth confirming: a UPC-E code (8 digits starting with 0, whose check
-    // digit the decoder verified) or 8, 12 or 13 digits with a correct GTIN check digit.
-    static bool isValidLivePayload(const QString &payload);
+    // A live payload worth confirming: a UPC-E code (8 digits starting with 0, or 8 digits
+    // the decoder read as UPC-E, its check digit verified there) or 8, 12 or 13 digits with a
+    // correct GTIN check digit.
+    static bool isValidLivePayload(const QString &payload,
+                                   std::optional<BarcodeSymbology> symbology = std::nullopt);
 
     // Every barcode payload in an image file, in reading order, without repeats; no checksum
     // or confidence filter. Throws vorla::Error when the file is no readable image.

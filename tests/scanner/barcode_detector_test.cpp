@@ -106,6 +106,54 @@ TEST(BarcodeScanner, ScanImageListsEveryCodeOnceInReadingOrder)
     EXPECT_EQ(found, (QStringList{u"4006381333931"_s, u"SLEEVE-42"_s}));
 }
 
+TEST(BarcodeScanner, ScanImageReadsASmallCodeInAWholeSleevePhoto)
+{
+    // Three pixels a bar in a 4000x3000 photo: reduced to 2048 pixels a side the bars blur
+    // into each other.
+    QTemporaryDir dir;
+    QImage sleeve = test::photoBackground(4000, 3000, 21);
+    test::place(sleeve, test::barcodeSymbol(ZXing::BarcodeFormat::EAN13, "4006381333931", 3),
+                {2600, 2100}, 4);
+    test::blurAndNoise(sleeve, 0.8, 4, 21);
+    const QString path = dir.filePath(u"sleeve.jpg"_s);
+    ASSERT_TRUE(sleeve.save(path, "JPEG", 92));
+    EXPECT_EQ(BarcodeScanner::scanImage(path), QStringList{u"4006381333931"_s});
+}
+
+TEST(BarcodeScanner, ScanImageReadsAgainLargerOnlyAPhotoThatShowsNoCode)
+{
+    struct Recording : BarcodeDetector {
+        QList<DetectedBarcode> answer;
+        mutable QList<int> widths;
+        QList<DetectedBarcode> detect(const QImage &image,
+                                      const QList<BarcodeSymbology> &) const override
+        {
+            widths.append(image.width());
+            return answer;
+        }
+    };
+    QTemporaryDir dir;
+    const QString large = dir.filePath(u"large.png"_s);
+    ASSERT_TRUE(test::photoBackground(4000, 300).save(large));
+    const QString small = dir.filePath(u"small.png"_s);
+    ASSERT_TRUE(test::photoBackground(1000, 300).save(small));
+    const struct {
+        QString path;
+        QList<DetectedBarcode> answer;
+        QList<int> widths;
+    } cases[] = {
+        {large, {}, {2048, 3072}},
+        {large, {{u"4006381333931"_s}}, {2048}},
+        {small, {}, {1000}},
+    };
+    for (const auto &c : cases) {
+        Recording detector;
+        detector.answer = c.answer;
+        BarcodeScanner::scanImage(c.path, detector);
+        EXPECT_EQ(detector.widths, c.widths);
+    }
+}
+
 TEST(BarcodeScanner, ScanImageKeepsWhateverTheDecoderReads)
 {
     // No checksum or confidence filter on image files.

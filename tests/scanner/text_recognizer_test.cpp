@@ -202,3 +202,55 @@ TEST(TextRecognizer, WarmUpStartsOneEngineForEachOrientationOnce)
     // A second call started nothing more: three engines, not six.
     EXPECT_EQ(reader->parallelism(), 3);
 }
+
+namespace {
+
+// A spine as it stands on the shelf: one line of print on a long narrow strip.
+QImage spine(const QString &text)
+{
+    return test::label({text}, 34, QSize(720, 60));
+}
+
+} // namespace
+
+TEST(TextRecognizer, RealEngineReadsLabelsAndSpinesButNotUpsideDownPrint)
+{
+    const QImage label = test::label({u"Cat. No. SHVL 804"_s, u"Pink Floyd"_s}, 32, QSize(520, 140));
+    QImage askew = test::photoBackground(900, 520, 4);
+    test::place(askew, label, {450, 260}, 5);
+    test::blurAndNoise(askew, 0.9, 8, 4);
+    QImage noise = test::photoBackground(500, 400, 8);
+    test::blurAndNoise(noise, 0, 70, 8);
+    QImage blank(500, 400, QImage::Format_RGB32);
+    blank.fill(QColor(238, 232, 214));
+
+    const struct {
+        const char *name;
+        QImage image;
+        QStringList catalogNumbers;
+        QString line; // one line that must be read, when set
+        bool noLines = false;
+    } cases[] = {
+        {"label askew, soft and noisy", askew, {u"SHVL 804"_s}, u"Pink Floyd"_s},
+        // Spines read top to bottom and bottom to top.
+        {"spine turned right", test::rotated(spine(u"Keith Jarrett ECM 1064"_s), 90),
+         {u"ECM 1064"_s}, u"Keith Jarrett ECM 1064"_s},
+        {"spine turned left", test::rotated(spine(u"Miles Davis BLP 1501"_s), -90),
+         {u"BLP 1501"_s}, u"Miles Davis BLP 1501"_s},
+        // No orientation reads print that is upside down; what comes out is noise.
+        {"label upside down", test::rotated(label, 180), {}, {}},
+        {"sensor noise", noise, {}, {}, true},
+        {"blank", blank, {}, {}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const RecognizedText text = TextRecognizer::recognize(c.image);
+        EXPECT_EQ(text.catalogNumbers, c.catalogNumbers) << text.lines.join(u" | "_s).toStdString();
+        if (!c.line.isEmpty()) {
+            EXPECT_TRUE(text.lines.contains(c.line)) << text.lines.join(u" | "_s).toStdString();
+        }
+        if (c.noLines) {
+            EXPECT_EQ(text.lines, QStringList{});
+        }
+    }
+}
