@@ -359,19 +359,25 @@ void BM_SidebarCounts(benchmark::State &state)
 BENCHMARK(BM_SidebarCounts)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // From another key to this one (ascending), re-sorted, shown and repainted; with the
-// second argument 1, each time right after an edit, so no order of this key is kept yet.
+// second argument 1 each time right after a rating edit (which only the rating orders
+// read), with 2 right after a title edit (which every order reads, so nothing is kept).
 void BM_SwitchSortKey(benchmark::State &state)
 {
     const SortKey key = allSortKeys[size_t(state.range(0))];
-    const bool afterEdit = state.range(1) != 0;
+    const int edit = int(state.range(1));
     const SortKey other = key == SortKey::artist ? SortKey::title : SortKey::artist;
-    state.SetLabel(rawValue(key).toStdString() + (afterEdit ? " after an edit" : ""));
+    const char *const labels[] = {"", " after a rating edit", " after a title edit"};
+    state.SetLabel(rawValue(key).toStdString() + labels[edit]);
     Browser &b = browser();
     Record *edited = b.context->records().last();
+    const QString title = edited->title();
+    int edits = 0;
     for (auto _ : state) {
         b.window->setSort(other, true);
-        if (afterEdit)
+        if (edit == 1)
             edited->setRating(edited->rating() == 5 ? 0 : edited->rating() + 1);
+        else if (edit == 2)
+            edited->setTitle(title + QString::number(++edits % 2));
         settle();
         b.redraw();
         drain();
@@ -381,10 +387,11 @@ void BM_SwitchSortKey(benchmark::State &state)
             b.redraw();
         });
     }
+    edited->setTitle(title);
     b.window->setSort(SortKey::artist, true);
     settle();
 }
-BENCHMARK(BM_SwitchSortKey)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1}})->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SwitchSortKey)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1, 2}})->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_FlipSortOrder(benchmark::State &state)
 {

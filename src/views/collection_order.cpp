@@ -34,10 +34,16 @@ void CollectionOrder::invalidate()
     m_orders.clear();
 }
 
-size_t CollectionOrder::sortValuesHash(const Record &record)
+size_t CollectionOrder::tieValuesHash(const Record &record)
 {
-    return qHashMulti(0, record.artistSortKey(), record.titleSortKey(), record.labelSortKey(),
-                      record.yearSortKey(), addedOrder(record), record.rating());
+    return qHashMulti(0, record.artistSortKey(), record.titleSortKey(), record.yearSortKey(),
+                      addedOrder(record));
+}
+
+void CollectionOrder::forgetOrders(SortKey key)
+{
+    m_orders.remove(orderKey(key, true));
+    m_orders.remove(orderKey(key, false));
 }
 
 void CollectionOrder::recordsEdited(const QList<Record *> &records)
@@ -51,9 +57,18 @@ void CollectionOrder::recordsEdited(const QList<Record *> &records)
     }
     for (const Record *record : records) {
         const auto found = m_entryIndex.constFind(record);
-        if (found == m_entryIndex.cend() || m_entries[*found].sortValuesHash != sortValuesHash(*record)) {
+        if (found == m_entryIndex.cend() || m_entries[*found].tieValuesHash != tieValuesHash(*record)) {
             invalidate();
             return;
+        }
+        Entry &entry = m_entries[*found];
+        if (const size_t label = qHash(record->labelSortKey()); label != entry.labelHash) {
+            entry.labelHash = label;
+            forgetOrders(SortKey::label);
+        }
+        if (record->rating() != entry.rating) {
+            entry.rating = record->rating();
+            forgetOrders(SortKey::rating);
         }
     }
 }
@@ -75,7 +90,9 @@ void CollectionOrder::prepare(const QList<Record *> &records)
         entry.artist = record->artistSortKey();
         entry.title = record->titleSortKey();
         entry.year = record->yearSortKey();
-        entry.sortValuesHash = sortValuesHash(*record);
+        entry.tieValuesHash = tieValuesHash(*record);
+        entry.labelHash = qHash(record->labelSortKey());
+        entry.rating = record->rating();
         m_entries.push_back(std::move(entry));
     }
 

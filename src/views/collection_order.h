@@ -22,8 +22,9 @@ public:
     const QList<Record *> &sorted(const QList<Record *> &records, SortKey key, bool ascending);
     // Records came or went, or their sort values changed.
     void invalidate();
-    // These records were edited: the orders are kept unless a value they sort by changed
-    // (a favourite toggle or new notes leave every order as it was).
+    // These records were edited: only the orders that read a changed value are computed
+    // again (a favourite toggle or new notes leave every order as it was, a new rating
+    // only the rating orders).
     void recordsEdited(const QList<Record *> &records);
 
 private:
@@ -36,12 +37,16 @@ private:
         int tieRank = 0;
         // Equal artists share a rank, in ascending order.
         int artistRank = 0;
-        // Of every value a sort reads, to tell an edit that moves the record from one that
-        // does not.
-        size_t sortValuesHash = 0;
+        // What an edit is compared with: the values of the tie-breaking order (artist,
+        // year, title, date added), which every order depends on, and the two keys that
+        // only their own orders read.
+        size_t tieValuesHash = 0;
+        size_t labelHash = 0;
+        int rating = 0;
     };
 
-    static size_t sortValuesHash(const Record &record);
+    static size_t tieValuesHash(const Record &record);
+    void forgetOrders(SortKey key);
 
     void prepare(const QList<Record *> &records);
     // A number per entry that orders the entries as the key does, ascending.
