@@ -156,7 +156,7 @@ QList<Record *> filterRecords(const QList<Record *> &records, const QString &sea
             // The display order is not the order of the records in memory, so without this
             // the search mostly waits for memory, one record at a time.
             if (i + kRecordsAhead < count)
-                __builtin_prefetch(records[i + kRecordsAhead]);
+                records[i + kRecordsAhead]->prefetchSearchMember();
             if (i + kKeysAhead < count)
                 records[i + kKeysAhead]->prefetchSearch();
             if (!record->matches(query))
