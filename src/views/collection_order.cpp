@@ -31,13 +31,9 @@ void CollectionOrder::invalidate()
     m_prepared = false;
     m_entries.clear();
     m_entryIndex.clear();
+    m_titleRanks.clear();
+    m_labelRanks.clear();
     m_orders.clear();
-}
-
-size_t CollectionOrder::tieValuesHash(const Record &record)
-{
-    return qHashMulti(0, record.artistSortKey(), record.titleSortKey(), record.yearSortKey(),
-                      addedOrder(record));
 }
 
 void CollectionOrder::forgetOrders(SortKey key)
@@ -55,21 +51,45 @@ void CollectionOrder::recordsEdited(const QList<Record *> &records)
         for (size_t i = 0; i < m_entries.size(); ++i)
             m_entryIndex.insert(m_entries[i].record, i);
     }
+    bool artists = false;
+    bool ties = false;
     for (const Record *record : records) {
         const auto found = m_entryIndex.constFind(record);
-        if (found == m_entryIndex.cend() || m_entries[*found].tieValuesHash != tieValuesHash(*record)) {
+        // A new date added moves the record in the newest-first order every sort starts from.
+        if (found == m_entryIndex.cend() || m_entries[*found].added != addedOrder(*record)) {
             invalidate();
             return;
         }
         Entry &entry = m_entries[*found];
+        if (QString artist = record->artistSortKey(); artist != entry.artist) {
+            entry.artist = std::move(artist);
+            artists = true;
+        }
+        if (QString title = record->titleSortKey(); title != entry.title) {
+            entry.title = std::move(title);
+            m_titleRanks.clear();
+            ties = true;
+        }
+        if (record->yearSortKey() != entry.year) {
+            entry.year = record->yearSortKey();
+            ties = true;
+        }
         if (const size_t label = qHash(record->labelSortKey()); label != entry.labelHash) {
             entry.labelHash = label;
+            m_labelRanks.clear();
             forgetOrders(SortKey::label);
         }
         if (record->rating() != entry.rating) {
             entry.rating = record->rating();
             forgetOrders(SortKey::rating);
         }
+    }
+    if (artists)
+        rankArtists();
+    // Every order ends with the tie-breaking order.
+    if (artists || ties) {
+        rankTies();
+        m_orders.clear();
     }
 }
 
@@ -83,6 +103,8 @@ void CollectionOrder::prepare(const QList<Record *> &records)
 
     m_entries.clear();
     m_entryIndex.clear();
+    m_titleRanks.clear();
+    m_labelRanks.clear();
     m_entries.reserve(newest.size());
     for (const auto &[added, record] : newest) {
         Entry entry;
@@ -90,49 +112,74 @@ void CollectionOrder::prepare(const QList<Record *> &records)
         entry.artist = record->artistSortKey();
         entry.title = record->titleSortKey();
         entry.year = record->yearSortKey();
-        entry.tieValuesHash = tieValuesHash(*record);
+        entry.added = added;
         entry.labelHash = qHash(record->labelSortKey());
         entry.rating = record->rating();
         m_entries.push_back(std::move(entry));
     }
+    rankArtists();
+    rankTies();
+    m_prepared = true;
+}
 
-    // The tie-breaking order every sort ends with; its artist runs give the artist ranks.
+void CollectionOrder::rankArtists()
+{
+    std::vector<QString> artists;
+    artists.reserve(m_entries.size());
+    for (const Entry &entry : m_entries)
+        artists.push_back(entry.artist);
+    const std::vector<qint64> ranks = textRanks(artists);
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        m_entries[i].artistRank = ranks[i];
+}
+
+// The order every sort ends with: artist, year and title ascending; then newest first, the
+// order of the entries, which the stable sort keeps.
+void CollectionOrder::rankTies()
+{
     std::vector<int> ties(m_entries.size());
     std::iota(ties.begin(), ties.end(), 0);
     std::stable_sort(ties.begin(), ties.end(), [this](int a, int b) {
         const Entry &x = m_entries[size_t(a)];
         const Entry &y = m_entries[size_t(b)];
-        if (const int order = QString::compare(x.artist, y.artist); order != 0)
-            return order < 0;
+        if (x.artistRank != y.artistRank)
+            return x.artistRank < y.artistRank;
         if (x.year != y.year)
             return x.year < y.year;
         return QString::compare(x.title, y.title) < 0;
     });
-    int artistRank = -1;
-    const QString *artist = nullptr;
-    for (size_t position = 0; position < ties.size(); ++position) {
-        Entry &entry = m_entries[size_t(ties[position])];
-        if (!artist || *artist != entry.artist)
-            ++artistRank;
-        artist = &entry.artist;
-        entry.tieRank = int(position);
-        entry.artistRank = artistRank;
-    }
-    m_prepared = true;
+    for (size_t position = 0; position < ties.size(); ++position)
+        m_entries[size_t(ties[position])].tieRank = int(position);
 }
 
 std::vector<qint64> CollectionOrder::textRanks(const std::vector<QString> &texts) const
 {
-    std::vector<int> order(texts.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&texts](int a, int b) { return QString::compare(texts[size_t(a)], texts[size_t(b)]) < 0; });
+    // The first four UTF-16 units as one number order the texts as QString::compare does
+    // wherever they differ, so the sort reads the texts themselves only on equal beginnings.
+    struct Keyed {
+        quint64 prefix;
+        int index;
+    };
+    std::vector<Keyed> keyed(texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const QString &text = texts[i];
+        quint64 prefix = 0;
+        for (qsizetype unit = 0; unit < 4; ++unit)
+            prefix = (prefix << 16) | (unit < text.size() ? text.at(unit).unicode() : 0u);
+        keyed[i] = {prefix, int(i)};
+    }
+    std::sort(keyed.begin(), keyed.end(), [&texts](const Keyed &a, const Keyed &b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        return QString::compare(texts[size_t(a.index)], texts[size_t(b.index)]) < 0;
+    });
     std::vector<qint64> ranks(texts.size());
     qint64 rank = -1;
-    for (size_t i = 0; i < order.size(); ++i) {
-        if (i == 0 || texts[size_t(order[i])] != texts[size_t(order[i - 1])])
+    for (size_t i = 0; i < keyed.size(); ++i) {
+        if (i == 0 || keyed[i].prefix != keyed[i - 1].prefix
+            || texts[size_t(keyed[i].index)] != texts[size_t(keyed[i - 1].index)])
             ++rank;
-        ranks[size_t(order[i])] = rank;
+        ranks[size_t(keyed[i].index)] = rank;
     }
     return ranks;
 }
@@ -146,20 +193,24 @@ std::vector<qint64> CollectionOrder::primaryValues(SortKey key)
         for (const Entry &entry : m_entries)
             values.push_back(entry.artistRank);
         return values;
-    case SortKey::title: {
-        std::vector<QString> titles;
-        titles.reserve(m_entries.size());
-        for (const Entry &entry : m_entries)
-            titles.push_back(entry.title);
-        return textRanks(titles);
-    }
-    case SortKey::label: {
-        std::vector<QString> labels;
-        labels.reserve(m_entries.size());
-        for (const Entry &entry : m_entries)
-            labels.push_back(entry.record->labelSortKey());
-        return textRanks(labels);
-    }
+    case SortKey::title:
+        if (m_titleRanks.empty()) {
+            std::vector<QString> titles;
+            titles.reserve(m_entries.size());
+            for (const Entry &entry : m_entries)
+                titles.push_back(entry.title);
+            m_titleRanks = textRanks(titles);
+        }
+        return m_titleRanks;
+    case SortKey::label:
+        if (m_labelRanks.empty()) {
+            std::vector<QString> labels;
+            labels.reserve(m_entries.size());
+            for (const Entry &entry : m_entries)
+                labels.push_back(entry.record->labelSortKey());
+            m_labelRanks = textRanks(labels);
+        }
+        return m_labelRanks;
     case SortKey::year:
         for (const Entry &entry : m_entries)
             values.push_back(entry.year);

@@ -22,9 +22,9 @@ public:
     const QList<Record *> &sorted(const QList<Record *> &records, SortKey key, bool ascending);
     // Records came or went, or their sort values changed.
     void invalidate();
-    // These records were edited: only the orders that read a changed value are computed
-    // again (a favourite toggle or new notes leave every order as it was, a new rating
-    // only the rating orders).
+    // These records were edited: only what reads a changed value is computed again (a
+    // favourite toggle or new notes leave every order as it was, a new rating only the
+    // rating orders, a new title the title ranks and the tie-breaking order).
     void recordsEdited(const QList<Record *> &records);
 
 private:
@@ -33,22 +33,21 @@ private:
         QString artist;
         QString title;
         int year = 0;
+        qint64 added = 0;
         // Position in the tie-breaking order: artist, year and title ascending, then newest first.
         int tieRank = 0;
         // Equal artists share a rank, in ascending order.
-        int artistRank = 0;
-        // What an edit is compared with: the values of the tie-breaking order (artist,
-        // year, title, date added), which every order depends on, and the two keys that
-        // only their own orders read.
-        size_t tieValuesHash = 0;
+        qint64 artistRank = 0;
+        // What a label or rating edit is compared with; only their own orders read them.
         size_t labelHash = 0;
         int rating = 0;
     };
 
-    static size_t tieValuesHash(const Record &record);
     void forgetOrders(SortKey key);
 
     void prepare(const QList<Record *> &records);
+    void rankArtists();
+    void rankTies();
     // A number per entry that orders the entries as the key does, ascending.
     std::vector<qint64> primaryValues(SortKey key);
     std::vector<qint64> textRanks(const std::vector<QString> &texts) const;
@@ -56,6 +55,9 @@ private:
     bool m_prepared = false;
     std::vector<Entry> m_entries; // newest first
     QHash<const Record *, size_t> m_entryIndex; // built on the first edit
+    // Each entry's rank among all titles and labels; empty until a sort needs them.
+    std::vector<qint64> m_titleRanks;
+    std::vector<qint64> m_labelRanks;
     QHash<int, QList<Record *>> m_orders; // by key and direction
     QList<Record *> m_current;
 };

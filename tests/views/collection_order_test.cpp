@@ -21,14 +21,16 @@ const QDateTime kNow = QDateTime(QDate(2024, 6, 1), QTime(12, 0), Qt::UTC);
 // equal in every sort value, so only the date added (or their load order) tells them apart.
 std::vector<std::unique_ptr<Record>> shelfWithTies(int count)
 {
-    static const char *const texts[] = {"", "Blue", "blue", "The Blue", "Echo", "  echo"};
+    // Some share their first four letters and differ after them, or run past them.
+    static const char *const texts[] = {"", "Blue", "blue", "The Blue", "Echo", "  echo",
+                                        "Bluebell", "bluebird", "\xD6 Blue", "Blu"};
     std::mt19937 random(7);
     std::vector<std::unique_ptr<Record>> records;
     for (int i = 0; i < count; ++i) {
         auto record = std::make_unique<Record>();
-        record->setTitle(QString::fromLatin1(texts[random() % 6]));
-        record->setArtist(QString::fromLatin1(texts[random() % 6]));
-        record->setLabel(QString::fromLatin1(texts[random() % 6]));
+        record->setTitle(QString::fromLatin1(texts[random() % std::size(texts)]));
+        record->setArtist(QString::fromLatin1(texts[random() % std::size(texts)]));
+        record->setLabel(QString::fromLatin1(texts[random() % std::size(texts)]));
         if (random() % 4)
             record->setYear(1970 + int(random() % 3));
         record->setRating(int(random() % 3));
@@ -111,6 +113,7 @@ TEST(CollectionOrder, EditsThatMoveARecordAreFollowedAndOthersKeepTheOrders)
         {"rating", [](Record &r) { r.setRating(5); }},
         {"date added", [](Record &r) { r.setDateAdded(kNow.addYears(1)); }},
     };
+    // Each edit alone, on orders all computed before it.
     for (const auto &e : edits) {
         SCOPED_TRACE(e.edit);
         auto owned = shelfWithTies(80);
@@ -127,6 +130,24 @@ TEST(CollectionOrder, EditsThatMoveARecordAreFollowedAndOthersKeepTheOrders)
                 SCOPED_TRACE(rawValue(key).toStdString() + (ascending ? " ascending" : " descending"));
                 EXPECT_EQ(order.sorted(records, key, ascending), displayOrder(records, key, ascending));
             }
+        }
+    }
+
+    // One edit after another on the same orders, each on another record, some of them
+    // twice, with every order read in between.
+    auto owned = shelfWithTies(80);
+    const QList<Record *> records = pointers(owned);
+    CollectionOrder order;
+    int step = 0;
+    for (int round = 0; round < 2; ++round) {
+        for (const auto &e : edits) {
+            SCOPED_TRACE(std::string("in turn: ") + e.edit);
+            Record *edited = records[(7 * step++) % records.size()];
+            e.apply(*edited);
+            order.recordsEdited({edited});
+            for (SortKey key : allSortKeys)
+                for (bool ascending : {true, false})
+                    EXPECT_EQ(order.sorted(records, key, ascending), displayOrder(records, key, ascending));
         }
     }
 }
