@@ -163,8 +163,10 @@ QPainterPath IconRenderer::squircle(const QRectF &rect, qreal radius)
 
 QIcon IconRenderer::applicationIcon()
 {
+    // Drawn at start on the GUI thread, so only up to 128 pixels (about 10 ms; 256 would triple
+    // it); larger views of an installed Vorla take the theme's icon.
     QIcon icon;
-    for (const int size : { 16, 22, 24, 32, 48, 64, 128, 256 }) {
+    for (const int size : { 16, 22, 24, 32, 48, 64, 128 }) {
         const QImage drawn = image(size);
         if (!drawn.isNull())
             icon.addPixmap(QPixmap::fromImage(drawn));
