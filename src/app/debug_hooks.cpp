@@ -32,7 +32,7 @@ struct CommandEntry
 
 // Tested in this order; the first variable present wins.
 constexpr CommandEntry kCommands[] = {
-    {"VORLA_MAKE_ICON", Runs::onMainThread, nullptr},
+    {"VORLA_MAKE_ICON", Runs::onMainThread, &makeIcon},
     {"VORLA_LOOKUP", Runs::asTask, &lookup},
     {"VORLA_SCAN_IMAGE", Runs::asTask, &scanImage},
     {"VORLA_ANALYZE_PHOTO", Runs::asTask, nullptr},

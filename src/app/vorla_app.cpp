@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/debug_hooks.h"
 #include "app/demo_data.h"
+#include "app/icon_renderer.h"
 #include "app/metadata_refresher.h"
 #include "app/resources.h"
 #include "app/snapshot.h"
@@ -77,6 +78,8 @@ int VorlaApp::run()
 {
     initResources();
     QApplication::setApplicationDisplayName(QStringLiteral("Vorla"));
+    QApplication::setDesktopFileName(QStringLiteral("vorla"));
+    QApplication::setWindowIcon(IconRenderer::applicationIcon());
     QApplication::setQuitOnLastWindowClosed(true);
     VorlaApp app;
     if (!app.start())
