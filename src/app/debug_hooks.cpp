@@ -64,8 +64,9 @@ int runPrinting(const CommandEntry &entry, const QString &value)
             out << "Error: " << error.message() << '\n';
             status = 0;
         } catch (const std::exception &error) {
+            // Out of memory and the like: still the commands' one form of failure.
             out << "Error: " << QString::fromUtf8(error.what()) << '\n';
-            status = 1;
+            status = 0;
         }
     }
     out.flush();

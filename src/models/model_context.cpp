@@ -131,10 +131,37 @@ void ModelContext::save()
             changes.updated.append(record);
     }
     changes.removedRows = m_removedRows;
-    m_store->save(changes);
+    try {
+        m_store->save(changes);
+    } catch (const StoreError &error) {
+        setSaveError(error.message());
+        throw;
+    }
     m_inserted.clear();
     m_dirty.clear();
     m_removedRows.clear();
+    setSaveError(QString());
+}
+
+void ModelContext::discardChanges()
+{
+    m_autosaveTimer.stop();
+    m_inserted.clear();
+    m_dirty.clear();
+    m_removedRows.clear();
+}
+
+bool ModelContext::isReadOnly() const
+{
+    return m_store->isReadOnly();
+}
+
+void ModelContext::setSaveError(const QString &message)
+{
+    if (m_saveError == message)
+        return;
+    m_saveError = message;
+    emit saveErrorChanged();
 }
 
 bool ModelContext::hasChanges() const
