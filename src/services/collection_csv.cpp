@@ -5,6 +5,7 @@
 #include "models/record_draft.h"
 #include "services/csv.h"
 #include "services/musicbrainz_client.h"
+#include "services/number_text.h"
 #include "services/text_util.h"
 
 #include <QCoreApplication>
@@ -185,43 +186,9 @@ void fillRow(ExportRow &row, const Record &record, LocalCalendar &calendar)
     set(Field::musicBrainzID, record.musicBrainzID().value_or(QString()));
 }
 
-// A decimal integer with an optional sign and ASCII digits only; none on overflow.
-std::optional<qint64> parseInteger(QStringView text)
-{
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    if (i == text.size())
-        return std::nullopt;
-    qint64 value = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        const int digit = c - u'0';
-        if (value > (std::numeric_limits<qint64>::max() - digit) / 10)
-            return std::nullopt;
-        value = value * 10 + digit;
-    }
-    return negative ? -value : value;
-}
-
-std::optional<int> parseYear(const QString &value)
-{
-    if (value.size() < 4)
-        return std::nullopt;
-    const std::optional<qint64> year = parseInteger(QStringView(value).first(4));
-    if (!year || *year <= 1800)
-        return std::nullopt;
-    return int(*year);
-}
-
 int parseRating(const QString &value)
 {
-    return int(std::clamp<qint64>(parseInteger(value).value_or(0), 0, 5));
+    return int(std::clamp<qint64>(NumberText::decimalInteger(value).value_or(0), 0, 5));
 }
 
 bool isAsciiDigit(QChar c)
@@ -489,7 +456,8 @@ std::optional<RecordDraft> draftFromRow(const RowReader &cells, LocalDateReader 
     draft.location = cells.value(Field::location);
     draft.notes = cells.value(Field::notes);
     draft.format = cells.value(Field::format);
-    draft.year = parseYear(cells.value(Field::year));
+    if (const auto year = NumberText::yearFromText(cells.value(Field::year)))
+        draft.year = int(*year);
     draft.genres = cells.list(Field::genres);
     draft.styles = cells.list(Field::styles);
     draft.mediaCondition = gradingParsing(cells.value(Field::media));
@@ -501,7 +469,7 @@ std::optional<RecordDraft> draftFromRow(const RowReader &cells, LocalDateReader 
     draft.purchasePrice = parsePrice(cells.value(Field::price));
     draft.purchaseDate = parseDate(cells.value(Field::purchaseDate), dates);
     draft.dateAdded = parseDate(cells.value(Field::dateAdded), dates);
-    draft.discogsReleaseID = parseInteger(cells.value(Field::discogsID));
+    draft.discogsReleaseID = NumberText::decimalInteger(cells.value(Field::discogsID));
     const QString musicBrainzID = cells.value(Field::musicBrainzID);
     if (MusicBrainzClient::isValidID(musicBrainzID))
         draft.musicBrainzID = musicBrainzID;
