@@ -115,6 +115,9 @@ void ModelContext::remove(const QList<QUuid> &ids)
     }
     std::erase(m_owned, nullptr);
     scheduleSave();
+    // Taking out records that never reached the file can leave nothing that failed to save.
+    if (!hasChanges())
+        setSaveError(QString());
     emit recordsRemoved(removedIDs);
 }
 
@@ -149,6 +152,7 @@ void ModelContext::discardChanges()
     m_inserted.clear();
     m_dirty.clear();
     m_removedRows.clear();
+    setSaveError(QString());
 }
 
 bool ModelContext::isReadOnly() const

@@ -214,6 +214,8 @@ TEST_F(CollectionOperationsTest, FailedSaveAfterImportTakesTheRecordsOutSoARetry
     EXPECT_TRUE(dialogs.alerts.first().message.contains(QStringLiteral("disk says no")));
     EXPECT_TRUE(context.records().isEmpty());
     EXPECT_FALSE(context.hasChanges());
+    // Nothing is left unsaved, so nothing is shown as unsaved either.
+    EXPECT_TRUE(context.saveError().isEmpty());
     EXPECT_EQ(storedRows(), 0);
 
     refuse("DROP TRIGGER refuse");
