@@ -98,7 +98,7 @@ void AppSettings::setCurrencyCode(const QString &code)
 
 bool AppSettings::useMusicBrainz() const
 {
-    return value(useMusicBrainzKey, true).toBool();
+    return MetadataService::useMusicBrainzSetting(value(useMusicBrainzKey));
 }
 
 void AppSettings::setUseMusicBrainz(bool use)

@@ -4,6 +4,7 @@
 
 #include "models/sort_key.h"
 #include "app/view_mode.h"
+#include "services/metadata_service.h"
 
 #include <QObject>
 #include <QVariant>
@@ -23,7 +24,7 @@ public:
     static inline const QString sortAscendingKey = QStringLiteral("sortAscending");
     static inline const QString tileSizeKey = QStringLiteral("tileSize");
     static inline const QString currencyCodeKey = QStringLiteral("currencyCode");
-    static inline const QString useMusicBrainzKey = QStringLiteral("useMusicBrainz");
+    static inline const QString useMusicBrainzKey = MetadataService::kUseMusicBrainzKey;
     static inline const QString scanTargetKey = QStringLiteral("scanTarget");
     static inline const QString photoLayoutKey = QStringLiteral("photoLayout");
 

@@ -11,9 +11,17 @@
 #include <QTextStream>
 #include <QThread>
 
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#endif
 
 namespace vorla {
 
@@ -64,8 +72,9 @@ int runPrinting(const CommandEntry &entry, const QString &value)
             out << "Error: " << error.message() << '\n';
             status = 0;
         } catch (const std::exception &error) {
+            // Out of memory and the like: still the commands' one form of failure.
             out << "Error: " << QString::fromUtf8(error.what()) << '\n';
-            status = 1;
+            status = 0;
         }
     }
     out.flush();
@@ -98,6 +107,24 @@ private:
 };
 
 void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
+
+// libpng (inside Qt's image reader) and libtiff print their own warnings and errors on
+// standard error, each image decoder with handlers of its own; the commands' standard error
+// stays clean by pointing it at /dev/null for the run. A sanitizer build keeps its reports
+// on the real one.
+void silenceStandardError()
+{
+    const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (devNull < 0)
+        return;
+#if defined(__SANITIZE_ADDRESS__)
+    const int original = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (original >= 0)
+        __sanitizer_set_report_fd(reinterpret_cast<void *>(intptr_t(original)));
+#endif
+    ::dup2(devNull, STDERR_FILENO);
+    ::close(devNull);
+}
 
 } // namespace
 
@@ -171,6 +198,7 @@ std::unique_ptr<QCoreApplication> makeCommandApplication(int &argc, char **argv)
     // Commands run over SSH on machines without a display; image work still needs a GUI
     // application object, and nothing may reach standard error.
     qInstallMessageHandler(discardMessage);
+    silenceStandardError();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     return std::make_unique<QGuiApplication>(argc, argv);
 }

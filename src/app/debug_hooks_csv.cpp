@@ -11,7 +11,7 @@ namespace vorla {
 int DebugHooks::csvRoundTrip(const QString &path, QTextStream &out)
 {
     // Failures escape as Error and are printed by the dispatch as "Error: <message>".
-    const QList<RecordDraft> drafts = CollectionCSV::importDrafts(CSVDocument::readText(path));
+    const QList<RecordDraft> drafts = CollectionCSV::importFile(path);
     for (const RecordDraft &draft : drafts) {
         out << draft.artist << QStringLiteral(" \u2014 ") << draft.title << " ["
             << (draft.year ? QString::number(*draft.year) : QStringLiteral("?")) << "] "

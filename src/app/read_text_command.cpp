@@ -2,6 +2,7 @@
 // first catalog number would make.
 #include "app/debug_hooks.h"
 
+#include "app/image_file_problem.h"
 #include "models/error.h"
 #include "scanner/text_recognizer.h"
 #include "services/release_query.h"
@@ -12,6 +13,10 @@ namespace vorla::DebugHooks {
 
 int readText(const QString &path, QTextStream &out)
 {
+    if (const auto problem = imageFileProblem(path)) {
+        out << "Error: " << *problem << '\n';
+        return 0;
+    }
     RecognizedText text;
     try {
         text = TextRecognizer::recognize(path);

@@ -1,6 +1,7 @@
 // VORLA_SCAN_IMAGE: the barcodes of one image file, one per line.
 #include "app/debug_hooks.h"
 
+#include "app/image_file_problem.h"
 #include "models/error.h"
 #include "scanner/barcode_scanner.h"
 
@@ -10,6 +11,10 @@ namespace vorla::DebugHooks {
 
 int scanImage(const QString &path, QTextStream &out)
 {
+    if (const auto problem = imageFileProblem(path)) {
+        out << "Error: " << *problem << '\n';
+        return 0;
+    }
     try {
         const QStringList codes = BarcodeScanner::scanImage(path);
         if (codes.isEmpty())

@@ -5,12 +5,15 @@
 #include "app/demo_data.h"
 #include "app/icon_renderer.h"
 #include "app/metadata_refresher.h"
+#include "app/quit_guard.h"
 #include "app/resources.h"
+#include "app/single_instance.h"
 #include "app/snapshot.h"
 #include "models/error.h"
 #include "models/model_context.h"
 #include "models/persistence.h"
 #include "scanner/text_recognizer.h"
+#include "views/library_message_bar.h"
 #include "views/main_window.h"
 
 #include <QApplication>
@@ -27,6 +30,15 @@ bool hasRealDisplay()
 {
     const QString platform = QGuiApplication::platformName();
     return platform != u"offscreen" && platform != u"minimal";
+}
+
+// On standard error, and in a message box where someone can read it.
+void reportFatal(const QString &message)
+{
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    std::fflush(stderr);
+    if (hasRealDisplay())
+        QMessageBox::critical(nullptr, QStringLiteral("Vorla"), message);
 }
 
 } // namespace
@@ -46,14 +58,19 @@ QString VorlaApp::fatalStoreMessage(const QString &error)
 
 bool VorlaApp::start()
 {
+    // One Vorla per library: a second one shows the first one's window and leaves.
+    m_instance = std::make_unique<SingleInstance>(Persistence::storeURL().toLocalFile());
+    const SingleInstance::Claim claim = m_instance->claim();
+    if (claim != SingleInstance::Claim::owner) {
+        m_exitStatus = claim == SingleInstance::Claim::handedOver ? 0 : 1;
+        if (claim == SingleInstance::Claim::busy)
+            reportFatal(m_instance->busyMessage());
+        return false;
+    }
     try {
         m_context = Persistence::makeContainer();
     } catch (const std::exception &error) {
-        const QString message = fatalStoreMessage(QString::fromUtf8(error.what()));
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-        std::fflush(stderr);
-        if (hasRealDisplay())
-            QMessageBox::critical(nullptr, QStringLiteral("Vorla"), message);
+        reportFatal(fatalStoreMessage(QString::fromUtf8(error.what())));
         return false;
     }
 
@@ -65,6 +82,14 @@ bool VorlaApp::start()
     m_appState = std::make_unique<AppState>();
     m_refresher = std::make_unique<MetadataRefresher>(MetadataRefresher::facadeLookup());
     m_window = std::make_unique<MainWindow>(m_context.get(), m_appState.get(), m_refresher.get());
+    LibraryMessageBar::install(m_window.get(), m_context.get());
+    m_quitGuard = std::make_unique<QuitGuard>(m_window.get(), m_context.get());
+    QObject::connect(m_instance.get(), &SingleInstance::activationRequested, m_window.get(),
+                     [window = m_window.get()] {
+                         window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+                         window->raise();
+                         window->activateWindow();
+                     });
 
     m_window->show();
     m_window->raise();
@@ -83,7 +108,7 @@ int VorlaApp::run()
     QApplication::setQuitOnLastWindowClosed(true);
     VorlaApp app;
     if (!app.start())
-        return 1;
+        return app.exitStatus();
     return QApplication::exec();
 }
 

@@ -13,6 +13,8 @@ class AppState;
 class MainWindow;
 class MetadataRefresher;
 class ModelContext;
+class QuitGuard;
+class SingleInstance;
 
 class VorlaApp
 {
@@ -22,9 +24,12 @@ public:
     VorlaApp(const VorlaApp &) = delete;
     VorlaApp &operator=(const VorlaApp &) = delete;
 
-    // Opens the store or reports the fatal message and returns false; then seeds
-    // demo records when VORLA_SEED_DEMO is "1" and shows the main window.
+    // Claims the library (another Vorla on it is asked to show its window instead), opens
+    // the store or reports the fatal message and returns false; then seeds demo records
+    // when VORLA_SEED_DEMO is "1" and shows the main window.
     bool start();
+    // The process's exit status after start() returned false.
+    int exitStatus() const { return m_exitStatus; }
 
     ModelContext *context() const { return m_context.get(); }
     AppState *appState() const { return m_appState.get(); }
@@ -40,11 +45,14 @@ public:
 
 private:
     // Declared in the order of creation; destroyed in reverse, the store last, so
-    // its final save comes after every view is gone.
+    // its final save comes after every view is gone, and the library's lock after that.
+    std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<ModelContext> m_context;
     std::unique_ptr<AppState> m_appState;
     std::unique_ptr<MetadataRefresher> m_refresher;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<QuitGuard> m_quitGuard;
+    int m_exitStatus = 1;
 };
 
 } // namespace vorla

@@ -115,6 +115,9 @@ void ModelContext::remove(const QList<QUuid> &ids)
     }
     std::erase(m_owned, nullptr);
     scheduleSave();
+    // Taking out records that never reached the file can leave nothing that failed to save.
+    if (!hasChanges())
+        setSaveError(QString());
     emit recordsRemoved(removedIDs);
 }
 
@@ -131,10 +134,38 @@ void ModelContext::save()
             changes.updated.append(record);
     }
     changes.removedRows = m_removedRows;
-    m_store->save(changes);
+    try {
+        m_store->save(changes);
+    } catch (const StoreError &error) {
+        setSaveError(error.message());
+        throw;
+    }
     m_inserted.clear();
     m_dirty.clear();
     m_removedRows.clear();
+    setSaveError(QString());
+}
+
+void ModelContext::discardChanges()
+{
+    m_autosaveTimer.stop();
+    m_inserted.clear();
+    m_dirty.clear();
+    m_removedRows.clear();
+    setSaveError(QString());
+}
+
+bool ModelContext::isReadOnly() const
+{
+    return m_store->isReadOnly();
+}
+
+void ModelContext::setSaveError(const QString &message)
+{
+    if (m_saveError == message)
+        return;
+    m_saveError = message;
+    emit saveErrorChanged();
 }
 
 bool ModelContext::hasChanges() const

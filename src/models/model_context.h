@@ -29,7 +29,8 @@ public:
     explicit ModelContext(QObject *parent = nullptr);
     // Opens or creates the store file at `path`; throws StoreError when it cannot.
     explicit ModelContext(const QString &path, QObject *parent = nullptr);
-    // Saves pending changes; a failure here cannot be reported and is dropped.
+    // Saves pending changes; a failure here cannot be reported and is dropped (the window
+    // asks before it quits with changes that failed to save).
     ~ModelContext() override;
 
     // Every record, in insertion (load) order.
@@ -47,6 +48,14 @@ public:
     // and keeps the changes pending when that fails.
     void save();
     bool hasChanges() const;
+    // Forgets every pending change (quitting without saving); the file keeps its last save.
+    void discardChanges();
+
+    // The library cannot be written: every save fails with Store::readOnlyMessage().
+    bool isReadOnly() const;
+    // Why the last save failed, such as "No space left on device"; empty once a save
+    // succeeded.
+    const QString &saveError() const { return m_saveError; }
 
     // Delay between an edit and its automatic save.
     static constexpr int kAutosaveDelayMs = 1000;
@@ -57,6 +66,8 @@ signals:
     void recordsChanged(const QList<QUuid> &ids);
     // An automatic save failed; the changes stay pending for the next attempt.
     void autosaveFailed(const QString &message);
+    // saveError() changed: a save failed, or one succeeded after a failure.
+    void saveErrorChanged();
 
 private:
     friend class Record;
@@ -66,6 +77,7 @@ private:
     std::optional<QByteArray> loadTracklist(const Record &record) const;
     void autosave();
     void scheduleSave();
+    void setSaveError(const QString &message);
 
     std::unique_ptr<Store> m_store;
     std::vector<std::unique_ptr<Record>> m_owned;
@@ -75,6 +87,7 @@ private:
     QSet<QUuid> m_dirty;
     QList<qint64> m_removedRows;
     QTimer m_autosaveTimer;
+    QString m_saveError;
 };
 
 } // namespace vorla

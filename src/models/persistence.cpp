@@ -3,6 +3,7 @@
 #include "models/model_context.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -15,8 +16,11 @@ QUrl storeURL()
         return QUrl::fromLocalFile(QFileInfo(override).absoluteFilePath());
     const QString folder =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Vorla");
-    // A failure here shows up as the store failing to open.
-    QDir().mkpath(folder);
+    // A failure here shows up as the store failing to open. Notes and prices are private, so
+    // a folder made here is its owner's alone.
+    if (!QFileInfo::exists(folder) && QDir().mkpath(folder))
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                          | QFileDevice::ExeOwner);
     return QUrl::fromLocalFile(folder + QStringLiteral("/Vorla.store"));
 }
 

@@ -1,19 +1,29 @@
 #include "models/store.h"
 
 #include "models/error.h"
+#include "models/quoted_file_name.h"
 #include "models/record.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QUrl>
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <limits>
+#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vorla {
 
@@ -77,12 +87,64 @@ enum ImageKindValue { kCoverKind = 0, kThumbnailKind = 1 };
 
 QString quoted(const QString &path)
 {
-    return u'"' + path + u'"';
+    return quotedFileName(path);
 }
 
-QString sqliteMessage(const SQLite::Exception &e)
+QString systemMessage(int error)
 {
+    return QString::fromStdString(std::generic_category().message(error));
+}
+
+// The reason a statement failed in the words of the system where there is one ("No space
+// left on device", "Permission denied"), else SQLite's own.
+QString failureReason(const SQLite::Exception &e, sqlite3 *db)
+{
+    const int code = e.getErrorCode() & 0xFF;
+    if (code == SQLITE_FULL)
+        return systemMessage(ENOSPC);
+    if (code == SQLITE_IOERR || code == SQLITE_CANTOPEN || code == SQLITE_PERM
+        || code == SQLITE_READONLY) {
+        const int error = db ? sqlite3_system_errno(db) : 0;
+        if (error != 0)
+            return systemMessage(error);
+    }
     return QString::fromUtf8(e.what());
+}
+
+bool isDamage(const SQLite::Exception &e)
+{
+    const int code = e.getErrorCode() & 0xFF;
+    return code == SQLITE_NOTADB || code == SQLITE_CORRUPT;
+}
+
+// Resets a reused statement when a read ends, on every path out of it: a statement left
+// mid-step holds its read transaction open, so the log is never checkpointed and, once
+// another connection has written, every later write of this one fails as locked.
+class ReadScope
+{
+public:
+    explicit ReadScope(SQLite::Statement &statement) : m_statement(statement)
+    {
+        m_statement.tryReset();
+    }
+    ~ReadScope() { m_statement.tryReset(); }
+    ReadScope(const ReadScope &) = delete;
+    ReadScope &operator=(const ReadScope &) = delete;
+
+    SQLite::Statement *operator->() const { return &m_statement; }
+
+private:
+    SQLite::Statement &m_statement;
+};
+
+// Notes and prices are private: a new library file is readable by its owner only. SQLite
+// gives its journal files the mode of the file itself.
+void createPrivateFile(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
 }
 
 std::string utf8(const QString &text)
@@ -225,20 +287,42 @@ private:
 Store::Store(const QString &path) : m_path(path)
 {
     const bool inMemory = path == QLatin1String(":memory:");
-    if (!inMemory && QFileInfo(path).isDir())
+    const QFileInfo info(path);
+    if (!inMemory && info.isDir())
         throw StoreError(QStringLiteral("%1 is a folder, not a library file.").arg(quoted(path)));
+    std::string location = utf8(path);
+    int flags = SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE;
+    if (!inMemory && info.exists()) {
+        const bool folderWritable = QFileInfo(info.absolutePath()).isWritable();
+        m_readOnly = !info.isWritable() || !folderWritable;
+        if (m_readOnly) {
+            flags = SQLite::OPEN_READONLY | SQLITE_OPEN_URI;
+            // Without a writable folder SQLite cannot make the files a reader of the log
+            // needs; with no log left behind the file cannot change under us either.
+            const bool logLeft = QFileInfo::exists(path + QStringLiteral("-wal"));
+            location = (QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded)
+                        + (folderWritable || logLeft ? QString() : QStringLiteral("?immutable=1")))
+                           .toStdString();
+        }
+    } else if (!inMemory && QFileInfo(info.absolutePath()).isDir()) {
+        createPrivateFile(path);
+    }
     try {
-        m_db = std::make_unique<SQLite::Database>(utf8(path),
-                                                  SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        m_db = std::make_unique<SQLite::Database>(location, flags);
     } catch (const SQLite::Exception &e) {
         throw StoreError(QStringLiteral("The library file %1 cannot be opened (%2).")
-                             .arg(quoted(path), sqliteMessage(e)));
+                             .arg(quoted(path), failureReason(e, nullptr)));
     }
     openSchema();
     m_loadImage = std::make_unique<SQLite::Statement>(
         *m_db, "SELECT bytes FROM record_images WHERE recordID = ? AND kind = ?");
     m_loadTracklist = std::make_unique<SQLite::Statement>(
         *m_db, "SELECT tracklistData FROM records WHERE rowid = ?");
+}
+
+QString Store::readOnlyMessage()
+{
+    return QCoreApplication::translate("Store", "This library is read-only: changes can't be saved.");
 }
 
 Store::~Store() = default;
@@ -252,8 +336,13 @@ void Store::openSchema()
         version = m_db->execAndGet("PRAGMA user_version").getInt();
         tables = m_db->execAndGet("SELECT count(*) FROM sqlite_master").getInt();
     } catch (const SQLite::Exception &e) {
-        throw StoreError(QStringLiteral("The library file %1 is damaged or is not a Vorla library (%2).")
-                             .arg(quoted(m_path), sqliteMessage(e)));
+        // Only a file SQLite itself calls damaged or foreign is one; a full disk or a denied
+        // read is not a reason to give up on a good library.
+        if (isDamage(e))
+            throw StoreError(QStringLiteral("The library file %1 is damaged or is not a Vorla library (%2).")
+                                 .arg(quoted(m_path), QString::fromUtf8(e.what())));
+        throw StoreError(QStringLiteral("The library file %1 cannot be opened (%2).")
+                             .arg(quoted(m_path), failureReason(e, m_db->getHandle())));
     }
     if (version > kSchemaVersion) {
         throw StoreError(QStringLiteral("The library file %1 was written by a newer version of Vorla "
@@ -265,6 +354,10 @@ void Store::openSchema()
     if (version == 0 && tables > 0) {
         throw StoreError(QStringLiteral("The library file %1 is not a Vorla library.").arg(quoted(m_path)));
     }
+    if (version == 0 && m_readOnly) {
+        throw StoreError(QStringLiteral("The library file %1 is empty and cannot be written (%2).")
+                             .arg(quoted(m_path), systemMessage(EACCES)));
+    }
     try {
         if (version == kSchemaVersion) {
             SQLite::Statement columns(*m_db, "SELECT count(*) FROM pragma_table_info('records')");
@@ -274,7 +367,8 @@ void Store::openSchema()
                                                 "the expected one).")
                                      .arg(quoted(m_path)));
         }
-        m_db->exec("PRAGMA journal_mode = WAL");
+        if (!m_readOnly)
+            m_db->exec("PRAGMA journal_mode = WAL");
         m_db->exec("PRAGMA foreign_keys = ON");
         m_db->setBusyTimeout(1000);
         if (version == 0) {
@@ -285,7 +379,7 @@ void Store::openSchema()
         }
     } catch (const SQLite::Exception &e) {
         throw StoreError(QStringLiteral("The library file %1 cannot be opened (%2).")
-                             .arg(quoted(m_path), sqliteMessage(e)));
+                             .arg(quoted(m_path), failureReason(e, m_db->getHandle())));
     }
 }
 
@@ -351,15 +445,13 @@ std::vector<std::unique_ptr<Record>> Store::loadAll()
 std::optional<QByteArray> Store::loadImage(const QUuid &id, bool cover)
 {
     try {
-        m_loadImage->reset();
-        m_loadImage->bind(1, utf8(id.toString(QUuid::WithoutBraces).toUpper()));
-        m_loadImage->bind(2, cover ? kCoverKind : kThumbnailKind);
-        if (!m_loadImage->executeStep())
+        const ReadScope query(*m_loadImage);
+        query->bind(1, utf8(id.toString(QUuid::WithoutBraces).toUpper()));
+        query->bind(2, cover ? kCoverKind : kThumbnailKind);
+        if (!query->executeStep())
             return std::nullopt;
-        const SQLite::Column bytes = m_loadImage->getColumn(0);
-        QByteArray data(static_cast<const char *>(bytes.getBlob()), bytes.getBytes());
-        m_loadImage->reset();
-        return data;
+        const SQLite::Column bytes = query->getColumn(0);
+        return QByteArray(static_cast<const char *>(bytes.getBlob()), bytes.getBytes());
     } catch (const SQLite::Exception &) {
         // An unreadable image reads as none; the record's other facts stay usable.
         return std::nullopt;
@@ -369,14 +461,12 @@ std::optional<QByteArray> Store::loadImage(const QUuid &id, bool cover)
 std::optional<QByteArray> Store::loadTracklist(qint64 rowID)
 {
     try {
-        m_loadTracklist->reset();
-        m_loadTracklist->bind(1, int64_t(rowID));
-        if (!m_loadTracklist->executeStep() || m_loadTracklist->getColumn(0).isNull())
+        const ReadScope query(*m_loadTracklist);
+        query->bind(1, int64_t(rowID));
+        if (!query->executeStep() || query->getColumn(0).isNull())
             return std::nullopt;
-        const SQLite::Column bytes = m_loadTracklist->getColumn(0);
-        QByteArray data(static_cast<const char *>(bytes.getBlob()), bytes.getBytes());
-        m_loadTracklist->reset();
-        return data;
+        const SQLite::Column bytes = query->getColumn(0);
+        return QByteArray(static_cast<const char *>(bytes.getBlob()), bytes.getBytes());
     } catch (const SQLite::Exception &) {
         // Read like an undecodable tracklist: as none.
         return std::nullopt;
@@ -446,6 +536,8 @@ void Store::writeImages(const Record &r)
 
 void Store::save(const Changes &changes)
 {
+    if (m_readOnly)
+        throw StoreError(readOnlyMessage());
     std::vector<qint64> rowIDs;
     rowIDs.reserve(size_t(changes.inserted.size()));
     try {
@@ -492,7 +584,8 @@ void Store::save(const Changes &changes)
         }
         transaction.commit();
     } catch (const SQLite::Exception &e) {
-        throw StoreError(QStringLiteral("The library could not be saved (%1).").arg(sqliteMessage(e)));
+        throw StoreError(QStringLiteral("The library could not be saved (%1).")
+                             .arg(failureReason(e, m_db->getHandle())));
     }
 
     // Committed: the bytes now live in the store and are read again when asked for.

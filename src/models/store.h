@@ -29,7 +29,8 @@ public:
     static constexpr int kSchemaVersion = 1;
 
     // Opens or creates the file at `path` (":memory:" for a private in-memory store);
-    // throws StoreError for a folder, a damaged or foreign file, or a newer schema.
+    // throws StoreError for a folder, a damaged or foreign file, or a newer schema. A file
+    // or folder that cannot be written opens read-only. A new file is private to its owner.
     explicit Store(const QString &path);
     ~Store();
 
@@ -46,7 +47,10 @@ public:
     };
     // Writes all changes in one transaction, or nothing (throws StoreError). On success the
     // inserted records get their row ids and written image bytes are released from memory.
+    // A read-only store refuses every save with readOnlyMessage().
     void save(const Changes &changes);
+    bool isReadOnly() const { return m_readOnly; }
+    static QString readOnlyMessage();
 
 private:
     void openSchema();
@@ -54,6 +58,7 @@ private:
     void writeImages(const Record &record);
 
     QString m_path;
+    bool m_readOnly = false;
     std::unique_ptr<SQLite::Database> m_db;
     std::unique_ptr<SQLite::Statement> m_loadImage;
     std::unique_ptr<SQLite::Statement> m_loadTracklist;

@@ -1,6 +1,7 @@
 #include "scanner/barcode_scanner.h"
 
 #include "models/error.h"
+#include "models/quoted_file_name.h"
 #include "scanner/image_file.h"
 #include "services/barcode.h"
 #include "core/text_util.h"
@@ -25,7 +26,7 @@ constexpr int kStillRetrySide = 3072;
 
 QString quotedName(const QString &path)
 {
-    return u'\u201C' + QFileInfo(path).fileName() + u'\u201D';
+    return quotedFileName(QFileInfo(path).fileName());
 }
 
 QStringList scanImageFile(const QString &path, const BarcodeDetector &detector,

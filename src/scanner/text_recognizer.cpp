@@ -3,6 +3,7 @@
 #include "models/error.h"
 #include "scanner/image_file.h"
 #include "services/barcode.h"
+#include "core/text_util.h"
 
 #include <QCoreApplication>
 #include <QFuture>
@@ -67,18 +68,6 @@ QString key(const QString &text)
             result.append(c);
     }
     return result;
-}
-
-QString trimmedSpacesAndTabs(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
-    while (start < end && blank(text.at(start)))
-        ++start;
-    while (end > start && blank(text.at(end - 1)))
-        --end;
-    return text.mid(start, end - start);
 }
 
 QStringList dedupedIgnoringCase(const QStringList &texts)
@@ -206,7 +195,7 @@ QStringList catalogNumberCandidates(const QStringList &lines)
         for (const QRegularExpression &pattern : patterns()) {
             QRegularExpressionMatchIterator matches = pattern.globalMatch(upper);
             while (matches.hasNext()) {
-                const QString match = trimmedSpacesAndTabs(matches.next().captured(0));
+                const QString match = TextUtil::trimmedSpacesAndTabs(matches.next().captured(0));
                 QString letters;
                 for (QChar c : match) {
                     if (c.isLetter())

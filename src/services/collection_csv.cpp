@@ -1,9 +1,11 @@
 #include "services/collection_csv.h"
 
+#include "models/quoted_file_name.h"
 #include "models/record.h"
 #include "models/record_draft.h"
 #include "services/csv.h"
 #include "services/musicbrainz_client.h"
+#include "core/number_text.h"
 #include "core/text_util.h"
 
 #include <QCoreApplication>
@@ -17,8 +19,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <limits>
+#include <memory>
 #include <optional>
+#include <system_error>
 
 namespace vorla {
 
@@ -28,8 +33,6 @@ namespace {
 const QString kDiscogsWebRoot = QStringLiteral("https://www.discogs.com");
 const QString kMusicBrainzWebRoot = QStringLiteral("https://musicbrainz.org");
 
-// Larger files are not a record collection; reading them whole would only exhaust memory.
-constexpr qint64 kMaxFileBytes = qint64(512) * 1024 * 1024;
 
 enum class Field {
     artist,
@@ -183,43 +186,9 @@ void fillRow(ExportRow &row, const Record &record, LocalCalendar &calendar)
     set(Field::musicBrainzID, record.musicBrainzID().value_or(QString()));
 }
 
-// A decimal integer with an optional sign and ASCII digits only; none on overflow.
-std::optional<qint64> parseInteger(QStringView text)
-{
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    if (i == text.size())
-        return std::nullopt;
-    qint64 value = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        const int digit = c - u'0';
-        if (value > (std::numeric_limits<qint64>::max() - digit) / 10)
-            return std::nullopt;
-        value = value * 10 + digit;
-    }
-    return negative ? -value : value;
-}
-
-std::optional<int> parseYear(const QString &value)
-{
-    if (value.size() < 4)
-        return std::nullopt;
-    const std::optional<qint64> year = parseInteger(QStringView(value).first(4));
-    if (!year || *year <= 1800)
-        return std::nullopt;
-    return int(*year);
-}
-
 int parseRating(const QString &value)
 {
-    return int(std::clamp<qint64>(parseInteger(value).value_or(0), 0, 5));
+    return int(std::clamp<qint64>(NumberText::decimalInteger(value).value_or(0), 0, 5));
 }
 
 bool isAsciiDigit(QChar c)
@@ -435,11 +404,8 @@ public:
         QString cell = !raw.isEmpty() && (raw.front().isSpace() || raw.back().isSpace())
             ? TextUtil::trimmedWhitespaceAndNewlines(raw)
             : raw;
-        if (cell.size() >= 2 && cell[0] == u'\'') {
-            const QChar next = cell[1];
-            if (next == u'=' || next == u'+' || next == u'-' || next == u'@')
-                cell.remove(0, 1);
-        }
+        if (cell.size() >= 2 && cell[0] == u'\'' && CSV::isGuardedStart(cell[1]))
+            cell.remove(0, 1);
         return cell;
     }
 
@@ -456,6 +422,13 @@ public:
             if (!item.isEmpty())
                 items.append(item);
             start = i + 1;
+        }
+        // The one Discogs genre with commas in its name stays one genre.
+        for (qsizetype i = 0; i + 2 < items.size(); ++i) {
+            if (items[i] == u"Folk" && items[i + 1] == u"World" && items[i + 2] == u"& Country") {
+                items[i] = QStringLiteral("Folk, World, & Country");
+                items.remove(i + 1, 2);
+            }
         }
         return items;
     }
@@ -483,7 +456,8 @@ std::optional<RecordDraft> draftFromRow(const RowReader &cells, LocalDateReader 
     draft.location = cells.value(Field::location);
     draft.notes = cells.value(Field::notes);
     draft.format = cells.value(Field::format);
-    draft.year = parseYear(cells.value(Field::year));
+    if (const auto year = NumberText::yearFromText(cells.value(Field::year)))
+        draft.year = int(*year);
     draft.genres = cells.list(Field::genres);
     draft.styles = cells.list(Field::styles);
     draft.mediaCondition = gradingParsing(cells.value(Field::media));
@@ -495,7 +469,7 @@ std::optional<RecordDraft> draftFromRow(const RowReader &cells, LocalDateReader 
     draft.purchasePrice = parsePrice(cells.value(Field::price));
     draft.purchaseDate = parseDate(cells.value(Field::purchaseDate), dates);
     draft.dateAdded = parseDate(cells.value(Field::dateAdded), dates);
-    draft.discogsReleaseID = parseInteger(cells.value(Field::discogsID));
+    draft.discogsReleaseID = NumberText::decimalInteger(cells.value(Field::discogsID));
     const QString musicBrainzID = cells.value(Field::musicBrainzID);
     if (MusicBrainzClient::isValidID(musicBrainzID))
         draft.musicBrainzID = musicBrainzID;
@@ -510,9 +484,13 @@ std::optional<RecordDraft> draftFromRow(const RowReader &cells, LocalDateReader 
 } // namespace
 
 CSVImportError::CSVImportError(Kind kind)
-    : Error(QCoreApplication::translate("CSVImportError",
-        "This file doesn't look like a record collection. It needs at least an Artist or "
-        "Title column."))
+    : Error(kind == Kind::tooManyRecords
+            ? QCoreApplication::translate("CSVImportError",
+                  "This file holds more than 250,000 records; Vorla imports at most 250,000 at "
+                  "a time.")
+            : QCoreApplication::translate("CSVImportError",
+                  "This file doesn't look like a record collection. It needs at least an Artist "
+                  "or Title column."))
     , m_kind(kind)
 {
 }
@@ -536,12 +514,22 @@ QString exportRecords(const QList<Record *> &records)
     return text;
 }
 
-QList<RecordDraft> importDrafts(const QString &text)
+} // namespace CollectionCSV
+
+namespace {
+
+QString tr(const char *text)
 {
-    // Rows are read one at a time: a large file never exists twice in memory as a table.
-    CSV::Reader reader(text);
+    return QCoreApplication::translate("CSVDocument", text);
+}
+
+// Header first: a file without an Artist or Title column is refused before the rest of it
+// is read. Rows are read one at a time, so the file never exists in memory as a table.
+template <typename RowSource>
+QList<RecordDraft> readDrafts(RowSource &source)
+{
     CSV::Row header;
-    if (!reader.readRow(header))
+    if (!source.readRow(header))
         throw CSVImportError();
 
     // The first column with a meaning wins; unknown headers are ignored.
@@ -554,48 +542,111 @@ QList<RecordDraft> importDrafts(const QString &text)
     if (columns[int(Field::artist)] < 0 && columns[int(Field::title)] < 0)
         throw CSVImportError();
 
-    // Growing a list of 100,000 drafts step by step would move every draft many times.
     QList<RecordDraft> drafts;
-    const qsizetype lineFeeds = text.count(u'\n');
-    drafts.reserve(lineFeeds > 0 ? lineFeeds : text.count(u'\r'));
     LocalDateReader dates;
     CSV::Row row;
     row.reserve(header.size());
-    while (reader.readRow(row)) {
-        if (auto draft = draftFromRow(RowReader(columns, row), dates))
+    while (source.readRow(row)) {
+        if (auto draft = draftFromRow(RowReader(columns, row), dates)) {
+            if (drafts.size() == CollectionCSV::kMaxRecords)
+                throw CSVImportError(CSVImportError::Kind::tooManyRecords);
             drafts.append(std::move(*draft));
+        }
     }
     return drafts;
+}
+
+// The file, opened for reading, or the reason it cannot be in the user's words.
+std::unique_ptr<QFile> openCollectionFile(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString name = quotedFileName(info.fileName());
+    if (!info.exists()) {
+        throw Error(tr("The file %1 couldn\u2019t be opened because there is no such file.")
+                        .arg(name));
+    }
+    auto file = std::make_unique<QFile>(path);
+    if (!info.isFile())
+        throw Error(tr("The file %1 couldn\u2019t be opened.").arg(name));
+    if (!file->open(QIODevice::ReadOnly)) {
+        throw Error(tr("The file %1 couldn\u2019t be opened (%2).")
+                        .arg(name, QString::fromStdString(std::generic_category().message(errno))));
+    }
+    if (file->size() > CollectionCSV::kMaxFileBytes)
+        throw Error(tr("The file %1 is too large to be a record collection.").arg(name));
+    return file;
+}
+
+[[noreturn]] void throwReadFailure(CSV::StreamReader::Failure failure, const QString &path,
+                                   const QFile &file)
+{
+    const QString name = quotedFileName(QFileInfo(path).fileName());
+    switch (failure) {
+    case CSV::StreamReader::Failure::tooLarge:
+        throw Error(tr("The file %1 is too large to be a record collection.").arg(name));
+    case CSV::StreamReader::Failure::notUtf8:
+        throw Error(tr("The file %1 couldn\u2019t be opened because it isn\u2019t UTF-8 text.")
+                        .arg(name));
+    case CSV::StreamReader::Failure::unreadable:
+    case CSV::StreamReader::Failure::none:
+        break;
+    }
+    throw Error(tr("The file %1 couldn\u2019t be read (%2).").arg(name, file.errorString()));
+}
+
+// The stream reader, turning a failed read into its error once the caller has all rows.
+class FileRows
+{
+public:
+    FileRows(const QString &path) : m_path(path), m_file(openCollectionFile(path)),
+        m_reader(*m_file, CollectionCSV::kMaxFileBytes)
+    {
+    }
+    bool readRow(CSV::Row &row)
+    {
+        if (m_reader.readRow(row))
+            return true;
+        if (m_reader.failure() != CSV::StreamReader::Failure::none)
+            throwReadFailure(m_reader.failure(), m_path, *m_file);
+        return false;
+    }
+
+private:
+    QString m_path;
+    std::unique_ptr<QFile> m_file;
+    CSV::StreamReader m_reader;
+};
+
+} // namespace
+
+namespace CollectionCSV {
+
+QList<RecordDraft> importDrafts(const QString &text)
+{
+    CSV::Reader reader(text);
+    return readDrafts(reader);
+}
+
+QList<RecordDraft> importFile(const QString &path)
+{
+    FileRows rows(path);
+    return readDrafts(rows);
 }
 
 } // namespace CollectionCSV
 
 QString CSVDocument::readText(const QString &path)
 {
-    const QFileInfo info(path);
-    const QString name = info.fileName();
-    if (!info.exists()) {
-        throw Error(QCoreApplication::translate("CSVDocument",
-            "The file \u201c%1\u201d couldn\u2019t be opened because there is no such file.")
-                .arg(name));
-    }
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-        throw Error(QCoreApplication::translate("CSVDocument",
-            "The file \u201c%1\u201d couldn\u2019t be opened.").arg(name));
-    }
-    if (file.size() > kMaxFileBytes) {
-        throw Error(QCoreApplication::translate("CSVDocument",
-            "The file \u201c%1\u201d is too large to be a record collection.").arg(name));
-    }
-    const QByteArray bytes = file.readAll();
+    const std::unique_ptr<QFile> file = openCollectionFile(path);
+    const QByteArray bytes = file->read(CollectionCSV::kMaxFileBytes + 1);
+    if (bytes.size() > CollectionCSV::kMaxFileBytes)
+        throwReadFailure(CSV::StreamReader::Failure::tooLarge, path, *file);
+    if (file->error() != QFileDevice::NoError)
+        throwReadFailure(CSV::StreamReader::Failure::unreadable, path, *file);
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString text = decoder.decode(bytes);
-    if (decoder.hasError()) {
-        throw Error(QCoreApplication::translate("CSVDocument",
-            "The file \u201c%1\u201d couldn\u2019t be opened because it isn\u2019t UTF-8 text.")
-                .arg(name));
-    }
+    if (decoder.hasError())
+        throwReadFailure(CSV::StreamReader::Failure::notUtf8, path, *file);
     return text;
 }
 
@@ -612,11 +663,18 @@ CSVDocument CSVDocument::read(const QString &path)
 void CSVDocument::write(const QString &path) const
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(fileContents()) != fileContents().size()
-        || !file.commit()) {
-        throw Error(QCoreApplication::translate("CSVDocument",
-            "The file \u201c%1\u201d couldn\u2019t be saved: %2")
-                .arg(QFileInfo(path).fileName(), file.errorString()));
+    const QByteArray contents = fileContents();
+    bool written = file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+    // QSaveFile only says "Unknown error" for a failed write: the system's reason is errno.
+    const int error = written ? 0 : errno;
+    written = written && file.commit();
+    if (!written) {
+        const int reason = error ? error : errno;
+        const QString message = reason
+            ? QString::fromStdString(std::generic_category().message(reason))
+            : file.errorString();
+        throw Error(tr("The file %1 couldn\u2019t be saved: %2")
+                        .arg(quotedFileName(QFileInfo(path).fileName()), message));
     }
 }
 

@@ -13,11 +13,13 @@ namespace vorla {
 class Record;
 struct RecordDraft;
 
-// The one error of the import: the text has no header with an Artist or a Title column.
+// The error of the import's contents.
 class CSVImportError : public Error
 {
 public:
-    enum class Kind { unrecognized };
+    // unrecognized: no header with an Artist or a Title column; tooManyRecords: more than
+    // CollectionCSV::kMaxRecords records.
+    enum class Kind { unrecognized, tooManyRecords };
 
     explicit CSVImportError(Kind kind = Kind::unrecognized);
     Kind kind() const { return m_kind; }
@@ -28,6 +30,11 @@ private:
 
 namespace CollectionCSV {
 
+// What one import takes at most: the records (more would only exhaust memory and the
+// user's patience) and the bytes of the file, for every reader of collection files.
+constexpr qsizetype kMaxRecords = 250'000;
+constexpr qint64 kMaxFileBytes = qint64(128) * 1024 * 1024;
+
 // The file's text: the 21-column header row, then one row per record in the given order.
 // Dates are written as their calendar day in local time, the zone the import reads them in.
 // (`export` is a C++ keyword.)
@@ -36,6 +43,12 @@ QString exportRecords(const QList<Record *> &records);
 // One draft per data row that has a title or an artist, in file order; columns are found by
 // their header text in any order. Throws CSVImportError.
 QList<RecordDraft> importDrafts(const QString &text);
+
+// The collection file at `path`, read as a stream of UTF-8 rows: the one reader of the
+// window's import and of the import check. Throws Error when the file is missing, a folder,
+// unreadable, over kMaxFileBytes or not UTF-8, and CSVImportError for its contents. Runs on
+// any thread.
+QList<RecordDraft> importFile(const QString &path);
 
 } // namespace CollectionCSV
 

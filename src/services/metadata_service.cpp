@@ -107,10 +107,15 @@ RecordDraft fetchRelease(
 
 } // namespace
 
+bool MetadataService::useMusicBrainzSetting(const QVariant &stored)
+{
+    return truthValue(stored).value_or(true);
+}
+
 MetadataService MetadataService::current()
 {
     MetadataService service;
-    service.useMusicBrainz = truthValue(QSettings().value(kUseMusicBrainzKey)).value_or(true);
+    service.useMusicBrainz = useMusicBrainzSetting(QSettings().value(kUseMusicBrainzKey));
     service.discogsToken = DiscogsToken::value();
     return service;
 }

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 #include <QUrl>
+#include <QVariant>
 
 #include <optional>
 #include <stop_token>
@@ -33,6 +34,9 @@ struct MetadataService
     static inline const QString kMusicBrainzRoot = QStringLiteral("https://musicbrainz.org/ws/2");
     // The settings key of the MusicBrainz fallback; absent means allowed.
     static inline const QString kUseMusicBrainzKey = QStringLiteral("useMusicBrainz");
+    // The stored value of that key: a bool, or the text an INI file keeps a bool as;
+    // anything else (nothing stored included) counts as allowed.
+    static bool useMusicBrainzSetting(const QVariant &stored);
 
     // The token from DiscogsToken::value() and the fallback setting from QSettings, read now.
     static MetadataService current();

@@ -2,6 +2,7 @@
 
 #include "models/grading.h"
 #include "models/record.h"
+#include "core/text_util.h"
 
 #include <QCoreApplication>
 
@@ -42,14 +43,7 @@ bool sidebarKeeps(const Record &record, const SidebarItem &item, const QDateTime
 
 QString searchQuery(const QString &searchText)
 {
-    qsizetype begin = 0;
-    qsizetype end = searchText.size();
-    auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
-    while (begin < end && blank(searchText.at(begin)))
-        ++begin;
-    while (end > begin && blank(searchText.at(end - 1)))
-        --end;
-    return searchText.mid(begin, end - begin);
+    return TextUtil::trimmedSpacesAndTabs(searchText);
 }
 
 QList<Record *> newestFirst(const QList<Record *> &records)

@@ -5,6 +5,7 @@
 #include "views/collection_selection.h"
 
 #include "app/metadata_refresher.h"
+#include "app/run_task.h"
 #include "models/error.h"
 #include "models/model_context.h"
 #include "models/record.h"
@@ -12,40 +13,11 @@
 #include "services/collection_csv.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QStringDecoder>
 
 #include <memory>
 #include <vector>
 
 namespace vorla {
-
-namespace {
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("CollectionOperations", text);
-}
-
-// The whole file as text. Bytes that are not UTF-8 become replacement characters rather
-// than failing the import; a leading byte-order mark is dropped.
-QString readImportText(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(file.errorString());
-    if (file.size() > CollectionOperations::kMaxImportBytes)
-        throw Error(tr("The file is too large to import."));
-    const QByteArray bytes = file.read(CollectionOperations::kMaxImportBytes + 1);
-    if (bytes.size() > CollectionOperations::kMaxImportBytes)
-        throw Error(tr("The file is too large to import."));
-    if (file.error() != QFileDevice::NoError)
-        throw Error(file.errorString());
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    return decoder.decode(bytes);
-}
-
-} // namespace
 
 CollectionOperations::CollectionOperations(ModelContext *context, CollectionSelection *selection,
                                            CollectionDialogs *dialogs, QWidget *window, QObject *parent)
@@ -75,11 +47,26 @@ void CollectionOperations::chooseImportFile(std::function<void()> closed)
 
 void CollectionOperations::importCSV(const QString &path)
 {
+    // The file is read and parsed on a worker; the records are made and inserted here.
+    m_importing = true;
+    runTask(this, {}, [path](std::stop_token) { return CollectionCSV::importFile(path); },
+        [this](TaskResult<QList<RecordDraft>> result) {
+            m_importing = false;
+            insertImported(result);
+            emit importFinished();
+        });
+}
+
+void CollectionOperations::insertImported(TaskResult<QList<RecordDraft>> &result)
+{
     QList<RecordDraft> drafts;
     try {
-        drafts = CollectionCSV::importDrafts(readImportText(path));
+        drafts = std::move(result.get());
     } catch (const Error &error) {
         alert(tr("Import Failed"), error.message());
+        return;
+    } catch (const std::bad_alloc &) {
+        alert(tr("Import Failed"), tr("There is not enough memory to read this file."));
         return;
     }
 

@@ -12,6 +12,9 @@
 
 #include <functional>
 
+#include "app/run_task.h"
+#include "models/record_draft.h"
+
 
 namespace vorla {
 
@@ -24,9 +27,6 @@ class CollectionOperations : public QObject
 {
     Q_OBJECT
 public:
-    // The largest file the import reads; a collection of 100,000 records is about 20 MB.
-    static constexpr qint64 kMaxImportBytes = 128 * 1024 * 1024;
-
     CollectionOperations(ModelContext *context, CollectionSelection *selection,
                          CollectionDialogs *dialogs, QWidget *window, QObject *parent = nullptr);
 
@@ -35,7 +35,10 @@ public:
 
     // Opens the import panel; `closed` runs when it is answered or cancelled.
     void chooseImportFile(std::function<void()> closed = {});
+    // Reads the file on a worker, then inserts its records and tells the outcome in an
+    // alert; importFinished() follows.
     void importCSV(const QString &path);
+    bool isImporting() const { return m_importing; }
 
     // Opens the export panel proposing "Vorla Collection.csv"; the text is built from
     // `records` (every record, in display order) only now.
@@ -53,9 +56,11 @@ public:
 
 signals:
     void recordsDeleted(const QList<QUuid> &ids);
+    void importFinished();
 
 private:
     void alert(const QString &title, const QString &message);
+    void insertImported(TaskResult<QList<RecordDraft>> &result);
 
     ModelContext *m_context;
     CollectionSelection *m_selection;
@@ -63,6 +68,7 @@ private:
     QPointer<QWidget> m_window;
     std::function<void(const QList<QUuid> &)> m_startRefresh;
     QList<QUuid> m_pendingDelete;
+    bool m_importing = false;
 };
 
 } // namespace vorla

@@ -4,7 +4,9 @@
 #include "../scanner/recognition_fixtures.h"
 #include "vorla_process.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -85,4 +87,103 @@ TEST(ReadTextCommand, PrintsCatalogNumbersLinesAndTheSearch)
     out.flush();
     EXPECT_EQ(output,
               u"Error: The file couldn\u2019t be opened because it isn\u2019t in the correct format.\n"_s);
+}
+
+namespace {
+
+quint32 crc32Of(const QByteArray &bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+QByteArray pngChunk(const QByteArray &type, const QByteArray &data)
+{
+    QByteArray chunk;
+    const auto appendNumber = [&chunk](quint32 value) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            chunk.append(char((value >> shift) & 0xFF));
+    };
+    appendNumber(quint32(data.size()));
+    chunk += type + data;
+    appendNumber(crc32Of(type + data));
+    return chunk;
+}
+
+// A PNG claiming `width` by `height` pixels, with hardly any pixel data after its header.
+QByteArray pngHeader(quint32 width, quint32 height)
+{
+    QByteArray header;
+    for (quint32 value : {width, height}) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            header.append(char((value >> shift) & 0xFF));
+    }
+    header.append("\x08\x02\x00\x00\x00", 5);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header)
+        + pngChunk("IDAT", QByteArray("\x78\x9c", 2)) + pngChunk("IEND", {});
+}
+
+} // namespace
+
+// Each reason a file cannot be read is named; none is called a wrong format.
+TEST(ImageCommands, NameEachReasonAFileCannotBeRead)
+{
+    QTemporaryDir dir;
+    const QString huge = dir.filePath(u"huge.png"_s);
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(pngHeader(40000, 40000));
+    }
+    const struct {
+        QString path;
+        QString expected;
+    } cases[] = {
+        {dir.filePath(u"gone.png"_s),
+         u"Error: The file \u201Cgone.png\u201D couldn\u2019t be opened because there is no such file.\n"_s},
+        {dir.filePath(u"a\nb.png"_s),
+         u"Error: The file \u201Ca\\nb.png\u201D couldn\u2019t be opened because there is no such file.\n"_s},
+        {dir.path(),
+         u"Error: The file \u201C%1\u201D couldn\u2019t be opened because it is a folder.\n"_s.arg(
+             QFileInfo(dir.path()).fileName())},
+        {huge,
+         u"Error: The picture \u201Chuge.png\u201D is too large to decode (40000 \u00d7 40000 pixels).\n"_s},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        for (DebugHooks::Command command : {&DebugHooks::scanImage, &DebugHooks::readText}) {
+            QString output;
+            QTextStream out(&output);
+            EXPECT_EQ(command(c.path, out), 0);
+            out.flush();
+            EXPECT_EQ(output, c.expected);
+        }
+    }
+}
+
+// libpng's own error messages never reach the commands' standard error.
+TEST(ImageCommands, DamagedImagesLeaveStandardErrorEmpty)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"damaged.png"_s);
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(test::photoBackground(200, 200).save(&buffer, "PNG"));
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(png.left(png.size() / 2));
+    file.close();
+    const test::VorlaRun run = test::runVorla({{u"VORLA_SCAN_IMAGE"_s, path}});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.lines.size(), 1);
+    EXPECT_TRUE(run.lines.value(0).startsWith(u"Error: "_s));
+    EXPECT_TRUE(run.standardError.isEmpty()) << run.standardError.toStdString();
 }

@@ -28,8 +28,15 @@ TEST(Persistence, StoreLocation)
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     {
         ScopedStoreVariable empty("");
+        const bool existed = QFileInfo::exists(dataFolder + QStringLiteral("/Vorla"));
         EXPECT_EQ(Persistence::storeURL().toLocalFile(), dataFolder + QStringLiteral("/Vorla/Vorla.store"));
         EXPECT_TRUE(QFileInfo(dataFolder + QStringLiteral("/Vorla")).isDir());
+        // The folder made for the library is its owner's alone.
+        if (!existed) {
+            EXPECT_EQ(QFileInfo(dataFolder + QStringLiteral("/Vorla")).permissions()
+                    & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::ExeOther),
+                QFileDevice::Permissions());
+        }
     }
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("elsewhere/My.store"));

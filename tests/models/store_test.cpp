@@ -3,6 +3,7 @@
 #include "models/model_context.h"
 #include "models/record.h"
 #include "models/store.h"
+#include "small_file_system.h"
 #include "test_images.h"
 
 #include <QCryptographicHash>
@@ -326,4 +327,129 @@ TEST_F(StoreTest, TracklistStaysInTheFileUntilRead)
         EXPECT_EQ(record->tracks().size(), 1);
     }
     EXPECT_EQ(count("SELECT count(*) FROM records WHERE tracklistData IS NOT NULL AND notes = 'edited'"), 1);
+}
+
+// Every save of a record loaded from the file reads its tracklist; a read left open kept
+// the log from ever being checkpointed and locked out this connection's writes once another
+// one had written.
+TEST_F(StoreTest, SavesOfALoadedRecordCloseTheirReads)
+{
+    QUuid id;
+    {
+        ModelContext context(path());
+        id = context.insert(std::make_unique<Record>())->id();
+        context.save();
+    }
+    ModelContext context(path());
+    Record *record = context.record(id);
+    ASSERT_TRUE(record);
+    for (int i = 0; i < 2000; ++i) {
+        record->setNotes(QString(10000, QChar(u'a' + i % 26)) + QString::number(i));
+        context.save();
+    }
+    EXPECT_LT(QFileInfo(path() + QStringLiteral("-wal")).size(), 8'000'000);
+
+    peer().exec("INSERT INTO records (title) VALUES ('from another connection')");
+    record->setNotes(QStringLiteral("after the other write"));
+    EXPECT_NO_THROW(context.save());
+    EXPECT_EQ(count("SELECT count(*) FROM records WHERE notes = 'after the other write'"), 1);
+    // Images and tracklists are read through the same statements.
+    EXPECT_EQ(record->coverImageData(), std::nullopt);
+    record->setTitle(QStringLiteral("again"));
+    EXPECT_NO_THROW(context.save());
+}
+
+TEST_F(StoreTest, ANewLibraryIsPrivateToItsOwner)
+{
+    ModelContext context(path());
+    context.insert(std::make_unique<Record>())->setNotes(QStringLiteral("paid too much"));
+    context.save();
+    for (const QString &file : {path(), path() + QStringLiteral("-wal")}) {
+        SCOPED_TRACE(file.toStdString());
+        EXPECT_EQ(QFileInfo(file).permissions(),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                | QFileDevice::WriteUser);
+    }
+}
+
+TEST_F(StoreTest, AFullDiskIsNamedAndLosesNoEdit)
+{
+    test::SmallFileSystem disk("256k");
+    if (!disk.valid())
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    const QString file = disk.filePath(QStringLiteral("Vorla.store"));
+    ModelContext context(file);
+    Record *record = context.insert(std::make_unique<Record>());
+    record->setTitle(QStringLiteral("kept"));
+    context.save();
+    disk.fill();
+    record->setNotes(QString(300000, u'n'));
+    try {
+        context.save();
+        FAIL() << "saved onto a full disk";
+    } catch (const StoreError &error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("No space left on device")))
+            << error.what();
+    }
+    EXPECT_EQ(context.saveError().contains(QStringLiteral("No space left on device")), true);
+    EXPECT_TRUE(context.hasChanges());
+
+    // Space again: the edit that failed is written by the next save.
+    QFile::remove(disk.filePath(QStringLiteral("filler")));
+    record->setNotes(QStringLiteral("short"));
+    EXPECT_NO_THROW(context.save());
+    EXPECT_TRUE(context.saveError().isEmpty());
+    EXPECT_EQ(SQLite::Database(file.toStdString(), SQLite::OPEN_READONLY)
+                  .execAndGet("SELECT notes FROM records WHERE title = 'kept'")
+                  .getString(),
+        "short");
+}
+
+TEST_F(StoreTest, ALibraryThatCannotBeOpenedForADiskReasonIsNotCalledDamaged)
+{
+    test::SmallFileSystem disk("64k");
+    if (!disk.valid())
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    disk.fill();
+    try {
+        ModelContext context(disk.filePath(QStringLiteral("Vorla.store")));
+        FAIL() << "created a library on a full disk";
+    } catch (const StoreError &error) {
+        EXPECT_FALSE(error.message().contains(QStringLiteral("damaged"))) << error.what();
+        EXPECT_TRUE(error.message().contains(QStringLiteral("No space left on device")))
+            << error.what();
+    }
+}
+
+TEST_F(StoreTest, AReadOnlyLibraryOpensAndRefusesToSave)
+{
+    test::SmallFileSystem disk("1m");
+    if (!disk.valid())
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    const QString file = disk.filePath(QStringLiteral("Vorla.store"));
+    QUuid id;
+    {
+        ModelContext context(file);
+        Record *record = context.insert(std::make_unique<Record>());
+        record->setTitle(QStringLiteral("on a read-only disk"));
+        record->setTracks({Track{QUuid::createUuid(), QStringLiteral("A1"),
+            QStringLiteral("Side"), QStringLiteral("1:00")}});
+        id = record->id();
+    }
+    ASSERT_TRUE(disk.makeReadOnly());
+    ModelContext context(file);
+    EXPECT_TRUE(context.isReadOnly());
+    Record *record = context.record(id);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->title(), QStringLiteral("on a read-only disk"));
+    EXPECT_EQ(record->tracks().size(), 1);
+    record->setTitle(QStringLiteral("changed"));
+    try {
+        context.save();
+        FAIL() << "saved a read-only library";
+    } catch (const StoreError &error) {
+        EXPECT_EQ(error.message(), QStringLiteral("This library is read-only: changes can't be saved."));
+    }
+    EXPECT_TRUE(context.hasChanges());
+    context.discardChanges();
 }

@@ -3,7 +3,9 @@
 #include "models/record.h"
 #include "models/record_draft.h"
 #include "services/csv.h"
+#include "small_file_system.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -426,4 +428,151 @@ TEST(CSVDocument, ReadsAndWritesUtf8)
     EXPECT_THROW(CSVDocument::readText(invalid.fileName()), Error);
     EXPECT_EQ(CSVDocument::read(dir.filePath(QStringLiteral("missing.csv"))).text, QString());
     EXPECT_THROW(document.write(dir.filePath(QStringLiteral("no/such/folder.csv"))), Error);
+}
+
+// One rule on both sides: whatever a value starts with, exporting and importing it again and
+// again gives it back unchanged.
+TEST(CollectionCSV, FormulaGuardSurvivesRepeatedRoundTrips)
+{
+    const char *values[] = {"\tX", "'=X", "'", "''x", "=X", "'hello", "@a", "-", "+3", "'\tY",
+                            "-12.5", "'-12.5"};
+    for (const char *value : values) {
+        SCOPED_TRACE(value);
+        Record record;
+        record.setTitle(text("t"));
+        record.setCatalogNumber(text(value));
+        for (int trip = 0; trip < 3; ++trip) {
+            const QList<RecordDraft> drafts = CollectionCSV::importDrafts(
+                CollectionCSV::exportRecords({&record}));
+            ASSERT_EQ(drafts.size(), 1);
+            EXPECT_EQ(drafts[0].catalogNumber, text(value)) << "trip " << trip;
+            record.setCatalogNumber(drafts[0].catalogNumber);
+        }
+    }
+}
+
+TEST(CollectionCSV, TheDiscogsGenreWithCommasStaysOneGenre)
+{
+    Record record;
+    record.setTitle(text("Songs"));
+    record.setGenres({u"Folk, World, & Country"_s, u"Rock"_s});
+    record.setStyles({u"Folk"_s, u"World"_s});
+    const QList<RecordDraft> drafts
+        = CollectionCSV::importDrafts(CollectionCSV::exportRecords({&record}));
+    ASSERT_EQ(drafts.size(), 1);
+    EXPECT_EQ(drafts[0].genres, record.genres());
+    EXPECT_EQ(drafts[0].styles, record.styles());
+    EXPECT_EQ(importCell("Genres", text("World, Folk, & Country")).genres,
+        QStringList({u"World"_s, u"Folk"_s, u"& Country"_s}));
+}
+
+namespace {
+
+QString writeBytes(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+QString errorOf(const std::function<void()> &work)
+{
+    try {
+        work();
+    } catch (const Error &error) {
+        return error.message();
+    }
+    return QStringLiteral("(no error)");
+}
+
+} // namespace
+
+// The file is read in pieces of a mebibyte: rows, quoted line breaks, CR LF pairs and
+// letters of several bytes cut by a piece's end read as in the whole text.
+TEST(CollectionCSV, ImportFileReadsAsTheWholeTextDoes)
+{
+    QTemporaryDir dir;
+    QByteArray bytes = "\xEF\xBB\xBF" "Artist,Title,Notes\r\n";
+    for (int i = 0; bytes.size() < 3 * 1024 * 1024 + 100; ++i) {
+        bytes += "Bj\xC3\xB6rk " + QByteArray::number(i) + ",\"Post, \"\"live\"\"\",\"line\r\n"
+            + QByteArray(i % 7, 'x') + "\xF0\x9F\x8E\xB5\"\r\n";
+        if (i % 5 == 0)
+            bytes += "\r\n";
+    }
+    const QString path = writeBytes(dir, QStringLiteral("big.csv"), bytes);
+    const QList<RecordDraft> streamed = CollectionCSV::importFile(path);
+    const QList<RecordDraft> whole = CollectionCSV::importDrafts(QString::fromUtf8(bytes));
+    ASSERT_EQ(streamed.size(), whole.size());
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        ASSERT_EQ(streamed[i].artist, whole[i].artist) << i;
+        ASSERT_EQ(streamed[i].title, whole[i].title) << i;
+        ASSERT_EQ(streamed[i].notes, whole[i].notes) << i;
+    }
+    EXPECT_EQ(whole.first().artist, text("Bj\xC3\xB6rk 0"));
+    EXPECT_EQ(whole.first().title, text("Post, \"live\""));
+}
+
+TEST(CollectionCSV, ImportFileNamesWhatIsWrongWithTheFile)
+{
+    QTemporaryDir dir;
+    QByteArray lateInvalid = "Artist,Title\n";
+    while (lateInvalid.size() < 2 * 1024 * 1024)
+        lateInvalid += "Someone,Something\n";
+    lateInvalid += "Sigur R\xF3s,x\n";
+    QByteArray tooMany = "Artist,Title\n";
+    for (int i = 0; i <= 250'000; ++i)
+        tooMany += "a,\n";
+    const QString huge = dir.filePath(QStringLiteral("huge.csv"));
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("Artist\n");
+        ASSERT_TRUE(file.resize(CollectionCSV::kMaxFileBytes + 1)); // sparse: no disk used
+    }
+    const struct {
+        const char *name;
+        QString path;
+        QString expected;
+    } cases[] = {
+        {"missing", dir.filePath(QStringLiteral("gone.csv")),
+         text("The file \u201cgone.csv\u201d couldn\u2019t be opened because there is no such file.")},
+        {"control characters in the name", dir.filePath(text("a\nb\x1b[31m.csv")),
+         text("The file \u201ca\\nb\\u{1b}[31m.csv\u201d couldn\u2019t be opened because there is no "
+              "such file.")},
+        {"not UTF-8 far into the file", writeBytes(dir, QStringLiteral("late.csv"), lateInvalid),
+         text("The file \u201clate.csv\u201d couldn\u2019t be opened because it isn\u2019t UTF-8 text.")},
+        {"cut in the middle of a letter", writeBytes(dir, QStringLiteral("cut.csv"), "Artist\nBj\xC3"),
+         text("The file \u201ccut.csv\u201d couldn\u2019t be opened because it isn\u2019t UTF-8 text.")},
+        // The header is enough to refuse: the rest is never read.
+        {"no artist or title", writeBytes(dir, QStringLiteral("labels.csv"), "Label\nR\xF3s\n"),
+         text(kUnrecognized)},
+        {"too many records", writeBytes(dir, QStringLiteral("many.csv"), tooMany),
+         text("This file holds more than 250,000 records; Vorla imports at most 250,000 at a time.")},
+        {"too large", huge,
+         text("The file \u201chuge.csv\u201d is too large to be a record collection.")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(errorOf([&] { CollectionCSV::importFile(c.path); }), c.expected);
+    }
+    // Exactly the cap is fine.
+    QByteArray atCap = "Artist,Title\n";
+    for (int i = 0; i < 250'000; ++i)
+        atCap += "a,\n";
+    EXPECT_EQ(CollectionCSV::importFile(writeBytes(dir, QStringLiteral("cap.csv"), atCap)).size(),
+        250'000);
+}
+
+TEST(CSVDocument, AFailedExportGivesTheSystemsReason)
+{
+    test::SmallFileSystem disk("64k");
+    if (!disk.valid())
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    disk.fill();
+    const CSVDocument document{QString(100000, u'x')};
+    const QString message = errorOf([&] { document.write(disk.filePath(QStringLiteral("out.csv"))); });
+    EXPECT_TRUE(message.contains(QStringLiteral("No space left on device"))) << message.toStdString();
+    EXPECT_FALSE(message.contains(QStringLiteral("Unknown error"))) << message.toStdString();
 }

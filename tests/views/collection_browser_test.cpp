@@ -14,6 +14,7 @@
 #include "views/main_window.h"
 
 #include <QFileDialog>
+#include <QTest>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -141,6 +142,8 @@ TEST_F(CollectionBrowserTest, ImportAndExportGoThroughTheWindowsFilePanels)
     appState.setShowImporter(true);
     answerFileDialog(QFileDialog::AcceptOpen, importPath);
     EXPECT_FALSE(appState.showImporter());
+    // The file is read on a worker.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !context.records().isEmpty(); }, 20000));
     EXPECT_EQ(answerAlert(),
         (QStringList { u"Imported 1 record"_s,
             u"Choose File \u25B8 Fetch Missing Metadata & Artwork to download covers and tracklists "_s

@@ -11,6 +11,7 @@
 #include "services/collection_csv.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <SQLiteCpp/Database.h>
@@ -86,6 +87,16 @@ protected:
         file.write(bytes);
         return path;
     }
+    // Answers the import panel with dialogs.chosenFile and waits for the import, which
+    // reads the file on a worker.
+    void import(std::function<void()> closed = {})
+    {
+        QSignalSpy finished(&operations, &CollectionOperations::importFinished);
+        operations.chooseImportFile(std::move(closed));
+        if (dialogs.chosenFile) {
+            EXPECT_TRUE(finished.count() > 0 || finished.wait(20000));
+        }
+    }
     Record *add(const QString &title)
     {
         auto record = std::make_unique<Record>();
@@ -141,7 +152,7 @@ TEST_F(CollectionOperationsTest, ImportSaysWhatItAddedAndHowManyCanBeFetched)
         dialogs.alerts.clear();
         dialogs.chosenFile = writeFile(c.file);
         bool closed = false;
-        operations.chooseImportFile([&closed] { closed = true; });
+        import([&closed] { closed = true; });
         EXPECT_TRUE(closed);
         EXPECT_EQ(dialogs.alerts, QList<ScriptedDialogs::Shown> { c.expected });
         EXPECT_EQ(context.records().size(), before + c.added);
@@ -150,13 +161,31 @@ TEST_F(CollectionOperationsTest, ImportSaysWhatItAddedAndHowManyCanBeFetched)
     EXPECT_EQ(storedRows(), 4);
 }
 
-TEST_F(CollectionOperationsTest, ImportKeepsLatin1LettersAsReplacementCharacters)
+// The window reads collection files by the one rule of the file format: UTF-8, or refused
+// with its reason (replacing the letters would lose them without a word).
+TEST_F(CollectionOperationsTest, ImportRefusesTextThatIsNotUtf8)
 {
     dialogs.chosenFile = writeFile("Artist,Title\nBj\xf6rk,Post\n");
-    operations.chooseImportFile();
-    ASSERT_EQ(context.records().size(), 1);
-    EXPECT_EQ(context.records().first()->artist(), QStringLiteral("Bj\uFFFDrk"));
-    EXPECT_EQ(dialogs.alerts.first().title, QStringLiteral("Imported 1 record"));
+    import();
+    EXPECT_TRUE(context.records().isEmpty());
+    EXPECT_EQ(dialogs.alerts,
+        (QList<ScriptedDialogs::Shown> { { u"Import Failed"_s,
+            u"The file \u201cimport.csv\u201d couldn\u2019t be opened because it isn\u2019t UTF-8 "
+            "text."_s } }));
+}
+
+TEST_F(CollectionOperationsTest, ImportRefusesMoreThanTheRecordCap)
+{
+    QByteArray file = "Artist,Title\n";
+    for (int i = 0; i <= 250'000; ++i)
+        file += "a,b\n";
+    dialogs.chosenFile = writeFile(file);
+    import();
+    EXPECT_TRUE(context.records().isEmpty());
+    EXPECT_EQ(dialogs.alerts,
+        (QList<ScriptedDialogs::Shown> { { u"Import Failed"_s,
+            u"This file holds more than 250,000 records; Vorla imports at most 250,000 at a "
+            "time."_s } }));
 }
 
 TEST_F(CollectionOperationsTest, ImportCancelledOrUnreadableChangesNothing)
@@ -164,11 +193,11 @@ TEST_F(CollectionOperationsTest, ImportCancelledOrUnreadableChangesNothing)
     Record *kept = add(QStringLiteral("Kept"));
     selection.setIds({ kept->id() });
     dialogs.chosenFile = std::nullopt;
-    operations.chooseImportFile();
+    import();
     EXPECT_TRUE(dialogs.alerts.isEmpty());
 
     dialogs.chosenFile = dir.filePath(QStringLiteral("gone.csv"));
-    operations.chooseImportFile();
+    import();
     ASSERT_EQ(dialogs.alerts.size(), 1);
     EXPECT_EQ(dialogs.alerts.first().title, QStringLiteral("Import Failed"));
     EXPECT_FALSE(dialogs.alerts.first().message.isEmpty());
@@ -181,16 +210,18 @@ TEST_F(CollectionOperationsTest, FailedSaveAfterImportTakesTheRecordsOutSoARetry
     refuse("CREATE TRIGGER refuse BEFORE INSERT ON records WHEN NEW.title = 'Post' "
            "BEGIN SELECT RAISE(ABORT, 'disk says no'); END");
     dialogs.chosenFile = writeFile("Artist,Title\nMarta Quill,Harbor Lights\nBjork,Post\n");
-    operations.chooseImportFile();
+    import();
     ASSERT_EQ(dialogs.alerts.size(), 1);
     EXPECT_EQ(dialogs.alerts.first().title, QStringLiteral("Import Failed"));
     EXPECT_TRUE(dialogs.alerts.first().message.contains(QStringLiteral("disk says no")));
     EXPECT_TRUE(context.records().isEmpty());
     EXPECT_FALSE(context.hasChanges());
+    // Nothing is left unsaved, so nothing is shown as unsaved either.
+    EXPECT_TRUE(context.saveError().isEmpty());
     EXPECT_EQ(storedRows(), 0);
 
     refuse("DROP TRIGGER refuse");
-    operations.chooseImportFile();
+    import();
     EXPECT_EQ(dialogs.alerts.last().title, QStringLiteral("Imported 2 records"));
     EXPECT_EQ(context.records().size(), 2);
     EXPECT_EQ(storedRows(), 2);
