@@ -32,7 +32,7 @@ PhotoEvidence twelveLines()
 
 // Search results as a keyword search brings them: pressings of the album, other albums of
 // the artist, and unrelated releases that share a word.
-QList<ReleaseCandidate> pool()
+QList<ReleaseCandidate> pool(bool distinct)
 {
     const QStringList artists = {QStringLiteral("Ana Lua & The Tides"), QStringLiteral("Ana Lua"),
         QStringLiteral("The Tides (2)"), QStringLiteral("Harbour Lights"),
@@ -47,7 +47,14 @@ QList<ReleaseCandidate> pool()
         c.sourceID = QString::number(1000 + i);
         c.artist = artists[i % artists.size()];
         c.title = titles[(i / artists.size()) % titles.size()];
+        if (distinct) {
+            // No two share an artist, a title or a label: nothing scored is met twice.
+            c.artist += QStringLiteral(" Quartet %1").arg(i);
+            c.title += QStringLiteral(" Take %1").arg(i);
+        }
         c.label = i % 3 == 0 ? QStringLiteral("Harbour Records") : QStringLiteral("Saltworks");
+        if (distinct)
+            c.label += QStringLiteral(" %1").arg(i);
         c.catalogNumber = QStringLiteral("ABC-%1").arg(1200 + i);
         c.barcode = i % 4 == 0 ? QStringLiteral("50123456%1").arg(10000 + i) : QString();
         c.format = QStringLiteral("Vinyl, LP, Album");
@@ -56,19 +63,30 @@ QList<ReleaseCandidate> pool()
     return candidates;
 }
 
+// Search results as they come: pressings and albums that share artists, titles and labels.
 void rankPool(benchmark::State &state)
 {
     const PhotoEvidence evidence = twelveLines();
-    const QList<ReleaseCandidate> candidates = pool();
+    const QList<ReleaseCandidate> candidates = pool(false);
     for (auto _ : state)
         benchmark::DoNotOptimize(PhotoMatcher::rank(candidates, evidence));
 }
 BENCHMARK(rankPool)->Unit(benchmark::kMillisecond);
 
+// The worst case: every candidate's texts are new.
+void rankDistinctPool(benchmark::State &state)
+{
+    const PhotoEvidence evidence = twelveLines();
+    const QList<ReleaseCandidate> candidates = pool(true);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PhotoMatcher::rank(candidates, evidence));
+}
+BENCHMARK(rankDistinctPool)->Unit(benchmark::kMillisecond);
+
 void rankAndDecide(benchmark::State &state)
 {
     const PhotoEvidence evidence = twelveLines();
-    const QList<ReleaseCandidate> candidates = pool();
+    const QList<ReleaseCandidate> candidates = pool(false);
     for (auto _ : state) {
         const QList<ReleaseCandidate> ranked = PhotoMatcher::rank(candidates, evidence);
         benchmark::DoNotOptimize(PhotoMatcher::isUnambiguouslyCertain(ranked, evidence));

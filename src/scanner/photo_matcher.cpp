@@ -6,11 +6,15 @@
 #include "services/release_query.h"
 #include "services/text_util.h"
 
+#include <QHash>
 #include <QTextBoundaryFinder>
+#include <QtAlgorithms>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 #include <vector>
 
 namespace vorla::PhotoMatcher {
@@ -31,6 +35,36 @@ QSet<QString> wordSet(std::initializer_list<const char *> words)
     for (const char *word : words)
         set.insert(QString::fromLatin1(word));
     return set;
+}
+
+bool isAscii(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+QStringList asciiTokens(const QString &text)
+{
+    QStringList words;
+    words.reserve(text.size() / 4 + 1);
+    QString word;
+    const auto endWord = [&] {
+        if (!word.isEmpty())
+            words.append(std::exchange(word, QString()));
+    };
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= u'A' && u <= u'Z') {
+            word.append(QChar(u + (u'a' - u'A')));
+        } else if ((u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9')) {
+            word.append(c);
+        } else {
+            endWord();
+            if (u == u'&')
+                words.append(QStringLiteral("and"));
+        }
+    }
+    endWord();
+    return words;
 }
 
 } // namespace
@@ -54,6 +88,9 @@ const QSet<QString> &noiseWords()
 
 QStringList tokens(const QString &text)
 {
+    // Most text read or looked up is plain ASCII, which has nothing to fold.
+    if (isAscii(text))
+        return asciiTokens(text);
     // Decomposed, so a letter's accents are marks of their own and fold away.
     const QString decomposed = text.toLower().normalized(QString::NormalizationForm_D);
     QStringList words;
@@ -136,8 +173,8 @@ Word prepareWord(const QString &text)
 {
     Word word;
     word.text = text;
-    const bool simple = std::none_of(
-        text.begin(), text.end(), [](QChar c) { return c.isSurrogate() || c.isMark(); });
+    const bool simple = std::none_of(text.begin(), text.end(),
+        [](QChar c) { return c.unicode() >= 0x300 && (c.isSurrogate() || c.isMark()); });
     if (simple) {
         word.characters.reserve(size_t(text.size()));
         for (const QChar c : text)
@@ -166,15 +203,14 @@ std::vector<Word> prepareWords(const QStringList &texts)
     return words;
 }
 
-// The Levenshtein distance, or limit + 1 as soon as it is sure to exceed limit.
-int distance(const std::vector<quint64> &a, const std::vector<quint64> &b, int limit)
+// The Levenshtein distance, or limit + 1 as soon as it is sure to exceed limit. `rows` holds
+// two rows of m + 1 cells.
+int distance(const quint64 *a, size_t n, const quint64 *b, size_t m, int limit, int *rows)
 {
-    const size_t n = a.size();
-    const size_t m = b.size();
     if (n == 0 || m == 0)
         return int(std::min<size_t>(std::max(n, m), size_t(limit) + 1));
-    std::vector<int> previous(m + 1);
-    std::vector<int> current(m + 1);
+    int *previous = rows;
+    int *current = rows + m + 1;
     for (size_t j = 0; j <= m; ++j)
         previous[j] = int(j);
     for (size_t i = 1; i <= n; ++i) {
@@ -190,6 +226,18 @@ int distance(const std::vector<quint64> &a, const std::vector<quint64> &b, int l
         std::swap(previous, current);
     }
     return std::min(previous[m], limit + 1);
+}
+
+int distance(const std::vector<quint64> &a, const std::vector<quint64> &b, int limit)
+{
+    // Words are short: their rows fit on the stack.
+    constexpr size_t kShort = 48;
+    if (b.size() < kShort) {
+        std::array<int, 2 * kShort> rows;
+        return distance(a.data(), a.size(), b.data(), b.size(), limit, rows.data());
+    }
+    std::vector<int> rows(2 * (b.size() + 1));
+    return distance(a.data(), a.size(), b.data(), b.size(), limit, rows.data());
 }
 
 // Equal words match; words of 5 to 8 characters may differ by one edit, longer ones by two.
@@ -212,23 +260,25 @@ bool mayMatchTolerantly(const Word &w)
     return w.length() >= 4;
 }
 
-// The evidence's text, prepared once for all the candidates scored against it.
-struct EvidenceText
+// The evidence's text, prepared once for all the candidates scored against it. Search
+// results repeat their artists, titles and labels, so what a text scores is kept.
+class EvidenceText
 {
+public:
     explicit EvidenceText(const PhotoEvidence &evidence)
-        : words(prepareWords(tokens(evidence.lines.join(u' '))))
-        , barcodes(evidence.barcodes)
+        : m_words(prepareWords(tokens(evidence.lines.join(u' '))))
+        , m_barcodes(evidence.barcodes)
     {
-        for (const Word &word : words) {
-            exact.insert(word.text);
-            joined.append(word.text);
+        for (const Word &word : m_words) {
+            m_exact.insert(word.text);
+            m_joined.append(word.text);
             if (word.length() >= 2 && !noiseWords().contains(word.text))
-                own.push_back(&word);
+                m_own.push_back(&word);
         }
         for (const QString &number : TextRecognizer::catalogNumberCandidates(evidence.lines)) {
             const QString key = ReleaseQuery::normalizedCatalogNumber(number);
             if (!key.isEmpty())
-                catalogKeys.insert(key);
+                m_catalogKeys.insert(key);
         }
     }
     EvidenceText(const EvidenceText &) = delete;
@@ -236,16 +286,16 @@ struct EvidenceText
 
     bool found(const Word &w) const
     {
-        if (exact.contains(w.text))
+        if (m_exact.contains(w.text))
             return true;
         if (!mayMatchTolerantly(w))
             return false;
-        for (const Word &e : words) {
+        for (const Word &e : m_words) {
             if (tolerantMatch(w, e))
                 return true;
         }
         // Words the reader glued together or split apart are still inside the joined text.
-        return joined.contains(w.text);
+        return m_joined.contains(w.text);
     }
 
     // The share of the words found; 0 for no words.
@@ -258,22 +308,102 @@ struct EvidenceText
         return double(count) / double(list.size());
     }
 
+    // fraction() of a title's or an artist's significant words.
+    double share(const QString &text) const { return significant(text).share; }
+    bool hasSignificantWords(const QString &text) const { return significant(text).words > 0; }
+
+    // The share of the evidence's own words that match some word of the texts.
+    double coverage(const QStringList &texts) const
+    {
+        if (m_own.empty())
+            return 0;
+        std::vector<quint64> matched(maskSize(), 0);
+        for (const QString &text : texts) {
+            for (const QString &word : textTokens(text)) {
+                const std::vector<quint64> &mask = ownMatches(word);
+                for (size_t i = 0; i < matched.size(); ++i)
+                    matched[i] |= mask[i];
+            }
+        }
+        qsizetype count = 0;
+        for (const quint64 bits : matched)
+            count += qPopulationCount(bits);
+        return double(count) / double(m_own.size());
+    }
+
+    bool readCatalogNumber(const QString &catalogNumber) const
+    {
+        const QString key = ReleaseQuery::normalizedCatalogNumber(catalogNumber);
+        return !key.isEmpty() && m_catalogKeys.contains(key);
+    }
+
     bool matchesBarcode(const QString &barcode) const
     {
         if (barcode.isEmpty())
             return false;
-        return std::any_of(barcodes.begin(), barcodes.end(),
+        return std::any_of(m_barcodes.begin(), m_barcodes.end(),
             [&barcode](const QString &code) { return Barcode::matches(code, barcode); });
     }
 
-    const std::vector<Word> words;
-    QSet<QString> exact;
-    QString joined;
-    // The evidence's own words: 2 characters or more, not noise. Point into `words`.
-    std::vector<const Word *> own;
-    QSet<QString> catalogKeys;
-    const QStringList barcodes;
+private:
+    struct Significant
+    {
+        double share = 0;
+        qsizetype words = 0;
+    };
+
+    const Significant &significant(const QString &text) const
+    {
+        auto kept = m_significant.find(text);
+        if (kept == m_significant.end()) {
+            const std::vector<Word> words = prepareWords(significantTokens(text));
+            kept = m_significant.insert(text, { fraction(words), qsizetype(words.size()) });
+        }
+        return *kept;
+    }
+
+    size_t maskSize() const { return (m_own.size() + 63) / 64; }
+
+    const QStringList &textTokens(const QString &text) const
+    {
+        auto kept = m_tokens.find(text);
+        if (kept == m_tokens.end())
+            kept = m_tokens.insert(text, tokens(text));
+        return *kept;
+    }
+
+    // One bit per own word that the word matches.
+    const std::vector<quint64> &ownMatches(const QString &word) const
+    {
+        auto kept = m_ownMatches.find(word);
+        if (kept != m_ownMatches.end())
+            return *kept;
+        std::vector<quint64> mask(maskSize(), 0);
+        const Word prepared = prepareWord(word);
+        for (size_t i = 0; i < m_own.size(); ++i) {
+            const Word &own = *m_own[i];
+            if (own.text == word || (mayMatchTolerantly(own) && tolerantMatch(own, prepared)))
+                mask[i / 64] |= quint64(1) << (i % 64);
+        }
+        return *m_ownMatches.insert(word, std::move(mask));
+    }
+
+    const std::vector<Word> m_words;
+    const QStringList m_barcodes;
+    QSet<QString> m_exact;
+    QString m_joined;
+    // 2 characters or more and not noise, repeats included; they point into m_words.
+    std::vector<const Word *> m_own;
+    QSet<QString> m_catalogKeys;
+    mutable QHash<QString, Significant> m_significant;
+    mutable QHash<QString, QStringList> m_tokens;
+    mutable QHash<QString, std::vector<quint64>> m_ownMatches;
 };
+
+bool hasUsableTitle(const ReleaseCandidate &candidate)
+{
+    return !significantTokens(candidate.title).isEmpty();
+}
 
 bool isVarious(const QString &artist)
 {
@@ -296,39 +426,14 @@ Scored scoreCandidate(const ReleaseCandidate &candidate, const EvidenceText &evi
 {
     Scored scored;
     Score &s = scored.score;
-    const std::vector<Word> titleWords = prepareWords(significantTokens(candidate.title));
-    s.title = evidence.fraction(titleWords);
-    s.artist = isVarious(candidate.artist)
-        ? s.title
-        : evidence.fraction(prepareWords(significantTokens(candidate.artist)));
-    const QString catalogKey = ReleaseQuery::normalizedCatalogNumber(candidate.catalogNumber);
-    s.catalogNumber = !catalogKey.isEmpty() && evidence.catalogKeys.contains(catalogKey);
+    s.title = evidence.share(candidate.title);
+    s.artist = isVarious(candidate.artist) ? s.title : evidence.share(candidate.artist);
+    s.catalogNumber = evidence.readCatalogNumber(candidate.catalogNumber);
     scored.barcode = evidence.matchesBarcode(candidate.barcode);
+    s.coverage = evidence.coverage(
+        { candidate.artist, candidate.title, candidate.label, candidate.catalogNumber });
 
-    if (!evidence.own.empty()) {
-        const QStringList texts = { candidate.artist, candidate.title, candidate.label,
-            candidate.catalogNumber };
-        const QStringList words = tokens(texts.join(u' '));
-        const QSet<QString> exact(words.begin(), words.end());
-        std::vector<Word> tolerant;
-        for (const QString &word : exact) {
-            const Word prepared = prepareWord(word);
-            if (mayMatchTolerantly(prepared))
-                tolerant.push_back(prepared);
-        }
-        const auto matched = std::count_if(evidence.own.begin(), evidence.own.end(),
-            [&](const Word *u) {
-                if (exact.contains(u->text))
-                    return true;
-                if (!mayMatchTolerantly(*u))
-                    return false;
-                return std::any_of(tolerant.begin(), tolerant.end(),
-                    [u](const Word &c) { return tolerantMatch(*u, c); });
-            });
-        s.coverage = double(matched) / double(evidence.own.size());
-    }
-
-    if (titleWords.empty())
+    if (!evidence.hasSignificantWords(candidate.title))
         s.certain = false; // nothing to show for it, whatever its barcode says
     else if (scored.barcode)
         s.certain = true;
@@ -423,7 +528,10 @@ bool operator<(const Score &a, const Score &b)
 
 QStringList significantTokens(const QString &text)
 {
-    const QStringList all = tokens(TextUtil::cleanArtistName(text));
+    // Only a text that ends in ")" can carry the number to drop; tokens() ignores the
+    // spaces that cleaning would trim.
+    const bool mayEndInNumber = TextUtil::trimmedWhitespaceAndNewlines(text).endsWith(u')');
+    const QStringList all = tokens(mayEndInNumber ? TextUtil::cleanArtistName(text) : text);
     QStringList significant;
     for (const QString &word : all) {
         if (!noiseWords().contains(word))
@@ -554,7 +662,7 @@ Outcome match(const PhotoEvidence &evidence, const Sources &sources, std::stop_t
     if (evidence.lines.size() >= kTracklistLines) {
         for (const ReleaseCandidate &candidate : ranked.mid(0, kTracklistRequests)) {
             // A release without a usable title is never certain, so its tracks are not asked.
-            if (significantTokens(candidate.title).isEmpty())
+            if (!hasUsableTitle(candidate))
                 continue;
             throwIfStopped(stop);
             QList<Track> tracks;

@@ -29,6 +29,16 @@ TEST(PhotoMatcherScore, SignificantTokensDropNoiseUnlessNothingIsLeft)
     }
 }
 
+TEST(PhotoMatcherScore, PlainTextIsCutLikeAnyOther)
+{
+    // An en dash sends the same words through the Unicode path.
+    for (const char *text : {"Ana Lua & The Tides", "LOW HARBOUR (2)", "abc-1234/x_y", "",
+             "Side A: 1. Northbound, 2. Lanterns", "&&", "R&B"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(PhotoMatcher::tokens(u8(text)), PhotoMatcher::tokens(u8(text) + u8("–")));
+    }
+}
+
 TEST(PhotoMatcherScore, EditDistanceCountsCharacters)
 {
     const struct {
