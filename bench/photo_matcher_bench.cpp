@@ -26,7 +26,7 @@ PhotoEvidence twelveLines()
         QStringLiteral("All rights reserved. Unauthorised copying prohibited."),
         QStringLiteral("Digitally remastered 2014"),
     };
-    evidence.barcodes = {QStringLiteral("5012345678901")};
+    evidence.barcodes = { QStringLiteral("5012345678901") };
     return evidence;
 }
 
@@ -34,13 +34,13 @@ PhotoEvidence twelveLines()
 // the artist, and unrelated releases that share a word.
 QList<ReleaseCandidate> pool(bool distinct)
 {
-    const QStringList artists = {QStringLiteral("Ana Lua & The Tides"), QStringLiteral("Ana Lua"),
+    const QStringList artists = { QStringLiteral("Ana Lua & The Tides"), QStringLiteral("Ana Lua"),
         QStringLiteral("The Tides (2)"), QStringLiteral("Harbour Lights"),
-        QStringLiteral("Various Artists"), QStringLiteral("Marta Quell Ensemble")};
-    const QStringList titles = {QStringLiteral("Low Harbour"), QStringLiteral("Northbound"),
+        QStringLiteral("Various Artists"), QStringLiteral("Marta Quell Ensemble") };
+    const QStringList titles = { QStringLiteral("Low Harbour"), QStringLiteral("Northbound"),
         QStringLiteral("Lanterns On The Pier"), QStringLiteral("Gulls"),
         QStringLiteral("Eastward Ferries"), QStringLiteral("Harbour Songs Vol. 2"),
-        QStringLiteral("The Saltworks Sessions"), QStringLiteral("Long Pier (Deluxe Edition)")};
+        QStringLiteral("The Saltworks Sessions"), QStringLiteral("Long Pier (Deluxe Edition)") };
     QList<ReleaseCandidate> candidates;
     for (int i = 0; i < 200; ++i) {
         ReleaseCandidate c;

@@ -40,8 +40,8 @@ RecordDraft recordDraft(const BatchItem &item)
         // What the photo itself showed outranks the words of its descriptive line.
         const QStringList numbers = TextRecognizer::catalogNumberCandidates(item.evidence->lines);
         draft.catalogNumber = numbers.isEmpty() ? QString() : numbers.first();
-        draft.barcode = item.evidence->barcodes.isEmpty() ? QString()
-                                                          : item.evidence->barcodes.first();
+        draft.barcode
+            = item.evidence->barcodes.isEmpty() ? QString() : item.evidence->barcodes.first();
     }
     return draft;
 }

@@ -64,15 +64,21 @@ QString photoLine(const QString &fileName, const QList<PhotoEvidence> &evidence,
         label = BatchMatcher::tr("cover");
     else
         label = BatchMatcher::tr("cover %1").arg(position);
-    const QString text = one.lines.isEmpty() ? one.barcodes.join(QStringLiteral(", "))
-                                             : one.lines.join(u' ');
+    const QString text
+        = one.lines.isEmpty() ? one.barcodes.join(QStringLiteral(", ")) : one.lines.join(u' ');
     return fileName + QStringLiteral(" \u00B7 ") + label + QStringLiteral(": ") + text;
 }
 
 bool isLineBreak(QChar c)
 {
     switch (c.unicode()) {
-    case 0x000A: case 0x000B: case 0x000C: case 0x000D: case 0x0085: case 0x2028: case 0x2029:
+    case 0x000A:
+    case 0x000B:
+    case 0x000C:
+    case 0x000D:
+    case 0x0085:
+    case 0x2028:
+    case 0x2029:
         return true;
     default:
         return false;
@@ -81,10 +87,13 @@ bool isLineBreak(QChar c)
 
 } // namespace
 
-BatchMatcher::BatchMatcher(QObject *parent) : BatchMatcher(liveBackend(), parent) {}
+BatchMatcher::BatchMatcher(QObject *parent)
+    : BatchMatcher(liveBackend(), parent)
+{ }
 
 BatchMatcher::BatchMatcher(Backend backend, QObject *parent)
-    : QObject(parent), m_backend(std::move(backend))
+    : QObject(parent)
+    , m_backend(std::move(backend))
 {
     m_pool.setMaxThreadCount(1);
 }
@@ -231,7 +240,8 @@ void BatchMatcher::enqueue(const QString &text)
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && !isLineBreak(text[i]))
             continue;
-        const QString line = TextUtil::trimmedSpacesAndTabs(QStringView(text).mid(start, i - start));
+        const QString line
+            = TextUtil::trimmedSpacesAndTabs(QStringView(text).mid(start, i - start));
         start = i + 1;
         if (line.isEmpty())
             continue;
@@ -325,7 +335,8 @@ int BatchMatcher::addIncluded()
             stored.insert(id);
         } else {
             const QString reason = insertion.failure;
-            changeItem(id, [&reason](BatchItem &i) { i.status = BatchItem::Status::failed(reason); });
+            changeItem(
+                id, [&reason](BatchItem &i) { i.status = BatchItem::Status::failed(reason); });
         }
     }
     remove(stored);
@@ -382,9 +393,8 @@ bool BatchMatcher::isOwned(const ReleaseCandidate &candidate) const
         return false;
     const QList<Record *> &records = m_context->records();
     if (candidate.source == MetadataSource::musicBrainz) {
-        return std::any_of(records.begin(), records.end(), [&](const Record *r) {
-            return r->musicBrainzID() == candidate.sourceID;
-        });
+        return std::any_of(records.begin(), records.end(),
+            [&](const Record *r) { return r->musicBrainzID() == candidate.sourceID; });
     }
     const std::optional<qint64> releaseID = NumberText::decimalInteger(candidate.sourceID);
     if (!releaseID)
@@ -415,7 +425,8 @@ void BatchMatcher::schedulePass(quint64 worker)
 {
     // Every pass starts on a fresh turn of the event loop, so a long list never deepens the
     // stack and the user's edits interleave between items.
-    QMetaObject::invokeMethod(this, [this, worker] { pass(worker); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, worker] { pass(worker); }, Qt::QueuedConnection);
 }
 
 void BatchMatcher::pass(quint64 worker)
@@ -454,9 +465,8 @@ void BatchMatcher::analyzeNextPhoto(quint64 worker)
     // was cleared.
     runTask(
         this, m_stop.get_token(),
-        [analyze = m_backend.analyze, photo](std::stop_token stop) {
-            return analyze(photo.url, photo.layout, stop);
-        },
+        [analyze = m_backend.analyze, photo](
+            std::stop_token stop) { return analyze(photo.url, photo.layout, stop); },
         [this, worker, photo](TaskResult<QList<PhotoEvidence>> result) {
             if (!isCurrent(worker))
                 return;
@@ -510,9 +520,8 @@ void BatchMatcher::match(qsizetype index, quint64 worker)
     if (evidence) {
         runTask(
             this, m_stop.get_token(),
-            [sources = m_lookups.photoSources, evidence = *evidence](std::stop_token stop) {
-                return PhotoMatcher::match(evidence, sources, stop);
-            },
+            [sources = m_lookups.photoSources, evidence = *evidence](
+                std::stop_token stop) { return PhotoMatcher::match(evidence, sources, stop); },
             [this, worker, id](TaskResult<PhotoMatcher::Outcome> result) {
                 if (result.error())
                     searchFailed(worker, id, errorDescription(result.error()));
@@ -578,8 +587,8 @@ void BatchMatcher::textSearched(quint64 worker, const QUuid &id, const ReleaseQu
             changeItem(id, [&results](BatchItem &i) { i.candidates = results; });
             changeItem(id, [&chosen](BatchItem &i) { i.chosenID = chosen.id(); });
             changeItem(id, [&confident](BatchItem &i) {
-                i.status = confident ? BatchItem::Status::matched()
-                                     : BatchItem::Status::needsReview();
+                i.status
+                    = confident ? BatchItem::Status::matched() : BatchItem::Status::needsReview();
             });
             changeItem(id, [owned](BatchItem &i) { i.alreadyOwned = owned; });
             changeItem(id, [owned](BatchItem &i) { i.include = !owned; });

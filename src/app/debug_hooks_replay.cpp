@@ -82,9 +82,8 @@ std::optional<PhotoMatcher::Sources> DebugHooks::replaySourcesFromFile(const QSt
     const auto recording = std::make_shared<const QJsonObject>(document.object());
     PhotoMatcher::Sources sources;
     // Barcodes read from photos are never looked up during replay.
-    sources.lookupBarcode = [](const QString &, std::stop_token) {
-        return QList<ReleaseCandidate>();
-    };
+    sources.lookupBarcode
+        = [](const QString &, std::stop_token) { return QList<ReleaseCandidate>(); };
     sources.search = [recording](const ReleaseQuery &query, std::stop_token) {
         return recordedSearch(*recording, query);
     };

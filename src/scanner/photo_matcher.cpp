@@ -187,8 +187,8 @@ Word prepareWord(const QString &text)
         const QStringView cluster = QStringView(text).mid(start, end - start);
         const QList<uint> points = cluster.toUcs4();
         // One code point stands for itself; a longer cluster by its hash, above all of them.
-        word.characters.push_back(points.size() == 1 ? quint64(points.front())
-                                                     : (quint64(1) << 32) | qHash(cluster));
+        word.characters.push_back(
+            points.size() == 1 ? quint64(points.front()) : (quint64(1) << 32) | qHash(cluster));
         start = end;
     }
     return word;
@@ -303,8 +303,8 @@ public:
     {
         if (list.empty())
             return 0;
-        const auto count = std::count_if(
-            list.begin(), list.end(), [this](const Word &w) { return found(w); });
+        const auto count
+            = std::count_if(list.begin(), list.end(), [this](const Word &w) { return found(w); });
         return double(count) / double(list.size());
     }
 
@@ -553,7 +553,8 @@ Score score(const ReleaseCandidate &candidate, const PhotoEvidence &evidence)
     return scoreCandidate(candidate, EvidenceText(evidence)).score;
 }
 
-QList<ReleaseCandidate> rank(const QList<ReleaseCandidate> &candidates, const PhotoEvidence &evidence)
+QList<ReleaseCandidate> rank(
+    const QList<ReleaseCandidate> &candidates, const PhotoEvidence &evidence)
 {
     return inOrder(rankScored(candidates, EvidenceText(evidence)), candidates);
 }
@@ -626,8 +627,7 @@ Outcome match(const PhotoEvidence &evidence, const Sources &sources, std::stop_t
     };
 
     for (const QString &barcode : evidence.barcodes) {
-        QList<ReleaseCandidate> found
-            = ask([&] { return sources.lookupBarcode(barcode, stop); });
+        QList<ReleaseCandidate> found = ask([&] { return sources.lookupBarcode(barcode, stop); });
         // A release found by the code carries it, even when the answer did not list it.
         for (ReleaseCandidate &candidate : found) {
             if (candidate.barcode.isEmpty())

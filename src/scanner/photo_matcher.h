@@ -68,7 +68,8 @@ int editDistance(const QString &a, const QString &b);
 
 Score score(const ReleaseCandidate &candidate, const PhotoEvidence &evidence);
 // The same candidates, best first; equal scores keep their order.
-QList<ReleaseCandidate> rank(const QList<ReleaseCandidate> &candidates, const PhotoEvidence &evidence);
+QList<ReleaseCandidate> rank(
+    const QList<ReleaseCandidate> &candidates, const PhotoEvidence &evidence);
 // The first of a ranked list is certain and no different release is about as certain; a
 // barcode that several candidates carry does not tell them apart.
 bool isUnambiguouslyCertain(const QList<ReleaseCandidate> &ranked, const PhotoEvidence &evidence);

@@ -21,7 +21,7 @@ TEST(BatchItem, ChosenIsTheCandidateWithTheChosenID)
     ReleaseCandidate b;
     b.source = MetadataSource::musicBrainz;
     b.sourceID = u8("1");
-    item.candidates = {a, b};
+    item.candidates = { a, b };
     EXPECT_FALSE(item.chosen());
     item.chosenID = u8("musicBrainz:1");
     ASSERT_TRUE(item.chosen());
@@ -32,13 +32,17 @@ TEST(BatchItem, ChosenIsTheCandidateWithTheChosenID)
 
 TEST(BatchItem, DoneIsNeitherWaitingNorSearched)
 {
-    const struct {
+    const struct
+    {
         BatchItem::Status status;
         bool done;
     } cases[] = {
-        {BatchItem::Status::failed(u8("x")), true}, {BatchItem::Status::pending(), false},
-        {BatchItem::Status::searching(), false}, {BatchItem::Status::matched(), true},
-        {BatchItem::Status::needsReview(), true}, {BatchItem::Status::notFound(), true},
+        { BatchItem::Status::failed(u8("x")), true },
+        { BatchItem::Status::pending(), false },
+        { BatchItem::Status::searching(), false },
+        { BatchItem::Status::matched(), true },
+        { BatchItem::Status::needsReview(), true },
+        { BatchItem::Status::notFound(), true },
     };
     for (const auto &c : cases) {
         BatchItem item;
@@ -57,7 +61,7 @@ TEST(BatchItem, DraftFromTheChosenCandidate)
     chosen.artist = u8("Ana Lua & The Tides");
     chosen.title = u8("Low Harbour");
     chosen.format = u8("Vinyl, LP, Album");
-    item.candidates = {chosen};
+    item.candidates = { chosen };
     item.chosenID = chosen.id();
     const RecordDraft draft = recordDraft(item);
     EXPECT_EQ(draft.artist, chosen.artist);
@@ -67,16 +71,17 @@ TEST(BatchItem, DraftFromTheChosenCandidate)
 
 TEST(BatchItem, DraftFromTheLineWithoutAChoice)
 {
-    const struct {
+    const struct
+    {
         const char *line;
         const char *artist;
         const char *title;
         const char *label;
         const char *catalogNumber;
     } cases[] = {
-        {"Ana Lua - Low Harbour", "Ana Lua", "Low Harbour", "", ""},
-        {"Harbour Records HR 101", "", "Harbour Records HR 101", "Harbour Records", "HR 101"},
-        {"some free words", "", "some free words", "", ""},
+        { "Ana Lua - Low Harbour", "Ana Lua", "Low Harbour", "", "" },
+        { "Harbour Records HR 101", "", "Harbour Records HR 101", "Harbour Records", "HR 101" },
+        { "some free words", "", "some free words", "", "" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.line);
@@ -104,15 +109,15 @@ TEST(BatchItem, DraftOfAPhotoTakesItsCatalogNumberAndFirstBarcode)
     item.query.text = u8("Low Harbour ABC-1234 XYZ 1");
     item.query.catalogNumber = u8("from the query");
     PhotoEvidence evidence;
-    evidence.lines = {u8("Low Harbour"), u8("ABC-1234")};
-    evidence.barcodes = {u8("5012345678901"), u8("4006381333931")};
+    evidence.lines = { u8("Low Harbour"), u8("ABC-1234") };
+    evidence.barcodes = { u8("5012345678901"), u8("4006381333931") };
     item.evidence = evidence;
     RecordDraft draft = recordDraft(item);
     EXPECT_EQ(draft.title, item.query.text);
     EXPECT_EQ(draft.catalogNumber, u8("ABC-1234"));
     EXPECT_EQ(draft.barcode, u8("5012345678901"));
 
-    item.evidence->lines = {u8("Low Harbour")};
+    item.evidence->lines = { u8("Low Harbour") };
     item.evidence->barcodes.clear();
     draft = recordDraft(item);
     EXPECT_EQ(draft.catalogNumber, QString());

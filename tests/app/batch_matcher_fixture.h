@@ -146,8 +146,8 @@ protected:
     }
     const BatchItem &at(qsizetype index) const { return matcher.items().at(index); }
 
-    static PhotoEvidence evidence(PhotoEvidence::Kind kind, const QStringList &lines,
-        const QStringList &barcodes = {})
+    static PhotoEvidence evidence(
+        PhotoEvidence::Kind kind, const QStringList &lines, const QStringList &barcodes = {})
     {
         PhotoEvidence e;
         e.kind = kind;
@@ -163,7 +163,7 @@ protected:
     QTemporaryDir dir;
     QString storeFile = QStringLiteral("Vorla.store");
     ScriptedAnalyzer analyzer;
-    ScriptedSources typed;  // the lookup facade's text search for typed lines
+    ScriptedSources typed; // the lookup facade's text search for typed lines
     ScriptedSources photos; // the photo matcher's lookups
     int workersStarted = 0;
     int refresherRuns = 0;

@@ -27,10 +27,7 @@ const QByteArray kHit = R"({"results": [
 class BatchMatcherLookupsTest : public testing::Test
 {
 protected:
-    BatchMatcherLookupsTest()
-    {
-        QSettings().setValue(MetadataService::kUseMusicBrainzKey, false);
-    }
+    BatchMatcherLookupsTest() { QSettings().setValue(MetadataService::kUseMusicBrainzKey, false); }
 
     std::optional<PhotoMatcher::Sources> recording(const QByteArray &content)
     {
@@ -102,15 +99,15 @@ TEST_F(BatchMatcherLookupsTest, ClearingCancelsTheRequestInFlightAndSendsNoMore)
     ScriptedAnalyzer analyzer;
     PhotoEvidence shelf;
     shelf.kind = PhotoEvidence::Kind::spine;
-    shelf.lines = {u8("Low Harbour"), u8("Ana Lua"), u8("ABC-1234"), u8("Gulls and Ferries")};
-    analyzer.answer(u8("p.jpg"), {{shelf}, {}, false});
+    shelf.lines = { u8("Low Harbour"), u8("Ana Lua"), u8("ABC-1234"), u8("Gulls and Ferries") };
+    analyzer.answer(u8("p.jpg"), { { shelf }, {}, false });
     BatchMatcher::Backend backend;
     backend.analyze = analyzer.analyze();
     backend.lookups = [] {
         return BatchMatcher::facadeLookups([] { return std::optional<PhotoMatcher::Sources>(); });
     };
     BatchMatcher matcher(backend);
-    matcher.enqueue({QUrl::fromLocalFile(u8("/photos/p.jpg"))}, PhotoLayout::spines);
+    matcher.enqueue({ QUrl::fromLocalFile(u8("/photos/p.jpg")) }, PhotoLayout::spines);
     ASSERT_TRUE(QTest::qWaitFor([&] { return transport.requests().size() == 1; }, 5000));
     matcher.clear();
 
@@ -123,7 +120,7 @@ TEST_F(BatchMatcherLookupsTest, ClearingCancelsTheRequestInFlightAndSendsNoMore)
     EXPECT_EQ(matcher.items()[0].status.kind, BatchItem::Status::Kind::matched);
     // The new worker's request waited for its slot after the cancelled one's: the shared
     // limiter holds across workers.
-    EXPECT_EQ(time.discogsAnonymousSleeps(), QList<std::chrono::nanoseconds>{2450ms});
+    EXPECT_EQ(time.discogsAnonymousSleeps(), QList<std::chrono::nanoseconds> { 2450ms });
 }
 
 // A shelf of three spines matched from recorded searches alone: one by its catalog number,
@@ -154,10 +151,11 @@ TEST_F(BatchMatcherLookupsTest, RecordedSearchesMatchAShelfWithoutTheNetwork)
     };
     ScriptedAnalyzer analyzer;
     analyzer.answer(u8("shelf.jpg"),
-        {{spine({u8("ANA LUA & THE TIDES"), u8("LOW HARBOUR"), u8("ABC-1234")}),
-             spine({u8("GULL CHOIR"), u8("FERRIES")}),
-             spine({u8("NORTHBOUND"), u8("LANTERNS"), u8("GULLS OVER WATER"), u8("MARTA QUELL")})},
-            {}, false});
+        { { spine({ u8("ANA LUA & THE TIDES"), u8("LOW HARBOUR"), u8("ABC-1234") }),
+              spine({ u8("GULL CHOIR"), u8("FERRIES") }),
+              spine({ u8("NORTHBOUND"), u8("LANTERNS"), u8("GULLS OVER WATER"),
+                  u8("MARTA QUELL") }) },
+            {}, false });
     BatchMatcher::Backend backend;
     backend.analyze = analyzer.analyze();
     backend.lookups = [replay] { return BatchMatcher::facadeLookups([replay] { return replay; }); };
@@ -165,7 +163,7 @@ TEST_F(BatchMatcherLookupsTest, RecordedSearchesMatchAShelfWithoutTheNetwork)
     ModelContext store(dir.filePath(u8("Vorla.store")));
     matcher.setContext(&store);
 
-    matcher.enqueue({QUrl::fromLocalFile(u8("/photos/shelf.jpg"))}, PhotoLayout::automatic);
+    matcher.enqueue({ QUrl::fromLocalFile(u8("/photos/shelf.jpg")) }, PhotoLayout::automatic);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !matcher.isRunning(); }, 10000));
 
     const QList<BatchItem> &items = matcher.items();

@@ -35,7 +35,7 @@ BatchItem doneItem(const char *line, BatchItem::Status status, bool include)
 BatchItem chosenItem(const ReleaseCandidate &chosen, bool include = true)
 {
     BatchItem item = doneItem("typed", BatchItem::Status::matched(), include);
-    item.candidates = {chosen};
+    item.candidates = { chosen };
     item.chosenID = chosen.id();
     return item;
 }
@@ -51,8 +51,8 @@ TEST_F(BatchMatcherTest, EnqueueSplitsAtEveryLineBreakAndTrims)
                        "\u2029\x0b\x0cTides\n"));
     EXPECT_EQ(itemsChanged.count(), 1);
     EXPECT_EQ(lines(matcher.items()),
-        (QStringList{u8("Ana Lua - Low Harbour"), u8("ABC-1234"), u8("Gulls"), u8("Ferries"),
-            u8("Tides")}));
+        (QStringList { u8("Ana Lua - Low Harbour"), u8("ABC-1234"), u8("Gulls"), u8("Ferries"),
+            u8("Tides") }));
     for (const BatchItem &item : matcher.items()) {
         EXPECT_EQ(item.status, BatchItem::Status::pending());
         EXPECT_TRUE(item.include);
@@ -63,8 +63,8 @@ TEST_F(BatchMatcherTest, EnqueueSplitsAtEveryLineBreakAndTrims)
     ASSERT_TRUE(waitUntilIdle());
     // One at a time, in list order.
     EXPECT_EQ(typed.requests(),
-        (QStringList{u8("q:Ana Lua Low Harbour"), u8("catno:ABC-1234"), u8("q:Gulls"),
-            u8("q:Ferries"), u8("q:Tides")}));
+        (QStringList { u8("q:Ana Lua Low Harbour"), u8("catno:ABC-1234"), u8("q:Gulls"),
+            u8("q:Ferries"), u8("q:Tides") }));
     EXPECT_EQ(matcher.doneCount(), 5);
 }
 
@@ -101,7 +101,7 @@ TEST_F(BatchMatcherTest, SettersNotifyOnlyRealChanges)
     EXPECT_EQ(autoAdd.count(), 1);
 
     // Clearing resets the list and the counters, not the values for added records.
-    matcher.setItems({doneItem("x", BatchItem::Status::matched(), true)});
+    matcher.setItems({ doneItem("x", BatchItem::Status::matched(), true) });
     matcher.clear();
     EXPECT_TRUE(matcher.items().isEmpty());
     EXPECT_EQ(matcher.photosAnalyzed(), 0);
@@ -113,12 +113,12 @@ TEST_F(BatchMatcherTest, SettersNotifyOnlyRealChanges)
 
 TEST_F(BatchMatcherTest, UnknownIdsChangeNothing)
 {
-    matcher.setItems({doneItem("x", BatchItem::Status::failed(u8("offline")), false)});
+    matcher.setItems({ doneItem("x", BatchItem::Status::failed(u8("offline")), false) });
     QSignalSpy itemsChanged(&matcher, &BatchMatcher::itemsChanged);
     QSignalSpy itemChanged(&matcher, &BatchMatcher::itemChanged);
     const QUuid unknown = QUuid::createUuid();
     matcher.retry(unknown);
-    matcher.remove({unknown});
+    matcher.remove({ unknown });
     matcher.undoAdd(unknown);
     matcher.setInclude(unknown, true);
     EXPECT_EQ(itemsChanged.count() + itemChanged.count(), 0);
@@ -131,9 +131,9 @@ TEST_F(BatchMatcherTest, CountsAndWork)
     EXPECT_FALSE(matcher.hasWork());
     BatchItem added = doneItem("a", BatchItem::Status::matched(), false);
     added.addedRecordID = QUuid::createUuid();
-    matcher.setItems({added, doneItem("b", BatchItem::Status::pending(), true),
+    matcher.setItems({ added, doneItem("b", BatchItem::Status::pending(), true),
         doneItem("c", BatchItem::Status::searching(), true),
-        doneItem("d", BatchItem::Status::notFound(), false)});
+        doneItem("d", BatchItem::Status::notFound(), false) });
     EXPECT_EQ(matcher.doneCount(), 2);
     EXPECT_EQ(matcher.addedCount(), 1);
     EXPECT_TRUE(matcher.hasWork());
@@ -146,7 +146,8 @@ TEST_F(BatchMatcherTest, TypedLinesChooseAConfidentCandidate)
     const auto a = candidate(u8("1"), u8("Someone"), u8("Harbour"), u8("ZZZ-1"));
     const auto b = candidate(u8("2"), u8("Ana Lua"), u8("Low Harbour"), u8("abc 1234"));
     const auto c = candidate(u8("3"), u8("Other"), u8("Low Harbour"));
-    const struct {
+    const struct
+    {
         const char *name;
         const char *line;
         const char *request;
@@ -154,15 +155,15 @@ TEST_F(BatchMatcherTest, TypedLinesChooseAConfidentCandidate)
         Kind status;
         const char *chosen;
     } cases[] = {
-        {"catalog number, not the first result", "ABC1234", "catno:ABC1234", {a, b},
-         Kind::matched, "2"},
-        {"free text, one result", "gulls ferries", "q:gulls ferries", {c}, Kind::matched, "3"},
-        {"free text, two results", "gulls ferries", "q:gulls ferries", {a, c},
-         Kind::needsReview, "1"},
-        {"artist and title", "ana lua - the low harbour", "q:ana lua the low harbour",
-         {c, b}, Kind::matched, "2"},
-        {"title of another artist", "Nobody - Low Harbour", "q:Nobody Low Harbour", {c, b},
-         Kind::needsReview, "3"},
+        { "catalog number, not the first result", "ABC1234", "catno:ABC1234", { a, b },
+            Kind::matched, "2" },
+        { "free text, one result", "gulls ferries", "q:gulls ferries", { c }, Kind::matched, "3" },
+        { "free text, two results", "gulls ferries", "q:gulls ferries", { a, c }, Kind::needsReview,
+            "1" },
+        { "artist and title", "ana lua - the low harbour", "q:ana lua the low harbour", { c, b },
+            Kind::matched, "2" },
+        { "title of another artist", "Nobody - Low Harbour", "q:Nobody Low Harbour", { c, b },
+            Kind::needsReview, "3" },
     };
     for (const auto &cs : cases) {
         SCOPED_TRACE(cs.name);
@@ -184,10 +185,10 @@ TEST_F(BatchMatcherTest, TitleWithoutArtistMatchesWhateverTheArtist)
     BatchItem item = doneItem("", BatchItem::Status::failed(u8("offline")), false);
     item.query = ReleaseQuery();
     item.query.title = u8("Low Harbour");
-    matcher.setItems({item});
+    matcher.setItems({ item });
     typed.answer(u8("q:Low Harbour"),
-        Answer::found({candidate(u8("1"), u8("A"), u8("Harbour")),
-            candidate(u8("2"), u8("B"), u8("LOW HARBOUR"))}));
+        Answer::found({ candidate(u8("1"), u8("A"), u8("Harbour")),
+            candidate(u8("2"), u8("B"), u8("LOW HARBOUR")) }));
     matcher.retry(item.id);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(at(0).status.kind, Kind::matched);
@@ -196,7 +197,7 @@ TEST_F(BatchMatcherTest, TitleWithoutArtistMatchesWhateverTheArtist)
 
 TEST_F(BatchMatcherTest, EachFieldOfAnAnswerIsItsOwnChange)
 {
-    typed.answer(u8("q:gulls"), Answer::found({candidate(u8("1"), u8("A"), u8("Gulls"))}));
+    typed.answer(u8("q:gulls"), Answer::found({ candidate(u8("1"), u8("A"), u8("Gulls")) }));
     matcher.enqueue(u8("gulls"));
     QSignalSpy itemChanged(&matcher, &BatchMatcher::itemChanged);
     ASSERT_TRUE(waitUntilIdle());
@@ -215,7 +216,7 @@ TEST_F(BatchMatcherTest, TypedFailuresAndMissesAreExcluded)
     EXPECT_FALSE(at(1).include);
 
     // A retry keeps the old results until the new search ends.
-    typed.answer(u8("q:broken"), Answer::found({candidate(u8("1"), u8("A"), u8("Broken"))}));
+    typed.answer(u8("q:broken"), Answer::found({ candidate(u8("1"), u8("A"), u8("Broken")) }));
     matcher.retry(at(0).id);
     EXPECT_EQ(at(0).status, BatchItem::Status::pending());
     ASSERT_TRUE(waitUntilIdle());
@@ -238,23 +239,24 @@ TEST_F(BatchMatcherTest, OwnedReleasesAreShownAndExcluded)
         c.source = MetadataSource::musicBrainz;
         return c;
     };
-    const struct {
+    const struct
+    {
         ReleaseCandidate chosen;
         bool owned;
     } cases[] = {
-        {candidate(u8("12"), u8("A"), u8("B")), true},
-        {candidate(u8("+12"), u8("A"), u8("B")), true},
-        {candidate(u8("012"), u8("A"), u8("B")), true},
-        {candidate(u8("12a"), u8("A"), u8("B")), false},
-        {candidate(u8(""), u8("A"), u8("B")), false},
-        {candidate(u8("13"), u8("A"), u8("B")), false},
-        {mb("6f1c2b4e-0000-4000-8000-000000000001"), true},
-        {mb("6F1C2B4E-0000-4000-8000-000000000001"), false},
+        { candidate(u8("12"), u8("A"), u8("B")), true },
+        { candidate(u8("+12"), u8("A"), u8("B")), true },
+        { candidate(u8("012"), u8("A"), u8("B")), true },
+        { candidate(u8("12a"), u8("A"), u8("B")), false },
+        { candidate(u8(""), u8("A"), u8("B")), false },
+        { candidate(u8("13"), u8("A"), u8("B")), false },
+        { mb("6f1c2b4e-0000-4000-8000-000000000001"), true },
+        { mb("6F1C2B4E-0000-4000-8000-000000000001"), false },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.chosen.id().toStdString());
         matcher.clear();
-        typed.answer(u8("q:line"), Answer::found({c.chosen}));
+        typed.answer(u8("q:line"), Answer::found({ c.chosen }));
         matcher.enqueue(u8("line"));
         ASSERT_TRUE(waitUntilIdle());
         EXPECT_EQ(at(0).alreadyOwned, c.owned);
@@ -274,15 +276,15 @@ TEST_F(BatchMatcherTest, PhotosAreAnalysedBeforeAnyItemIsSearched)
             journal.append(item->line);
     });
     analyzer.answer(u8("shelf.jpg"),
-        {{evidence(PhotoEvidence::Kind::spine, {u8("Low Harbour")})}, {}, false});
+        { { evidence(PhotoEvidence::Kind::spine, { u8("Low Harbour") }) }, {}, false });
     matcher.enqueue(u8("first\nsecond"));
-    matcher.enqueue({photo("shelf.jpg")}, PhotoLayout::spines);
+    matcher.enqueue({ photo("shelf.jpg") }, PhotoLayout::spines);
     EXPECT_EQ(matcher.pendingPhotos().size(), 1);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(journal,
-        (QStringList{u8("analysed"), u8("first"), u8("second"),
-            u8("shelf.jpg \u00B7 spine 1: Low Harbour")}));
-    EXPECT_EQ(analyzer.layouts(), QList<PhotoLayout>{PhotoLayout::spines});
+        (QStringList { u8("analysed"), u8("first"), u8("second"),
+            u8("shelf.jpg \u00B7 spine 1: Low Harbour") }));
+    EXPECT_EQ(analyzer.layouts(), QList<PhotoLayout> { PhotoLayout::spines });
     EXPECT_EQ(matcher.photosAnalyzed(), 1);
     EXPECT_FALSE(matcher.analyzingPhoto());
     EXPECT_TRUE(matcher.pendingPhotos().isEmpty());
@@ -292,37 +294,39 @@ TEST_F(BatchMatcherTest, PhotosAreAnalysedBeforeAnyItemIsSearched)
 TEST_F(BatchMatcherTest, PhotoRowsNameTheirKindAndPosition)
 {
     using K = PhotoEvidence::Kind;
-    const struct {
+    const struct
+    {
         const char *name;
         QList<PhotoEvidence> evidence;
         QStringList lines;
         QStringList queries;
     } cases[] = {
-        {"one cover", {evidence(K::cover, {u8("Low Harbour"), u8("Ana Lua"), u8("Side A"),
-                           u8("ABC-1234")})},
-         {u8("p.jpg \u00B7 cover: Low Harbour Ana Lua Side A ABC-1234")},
-         {u8("Low Harbour Ana Lua Side A")}},
-        {"three spines",
-         {evidence(K::spine, {u8("One")}), evidence(K::spine, {u8("Two")}),
-             evidence(K::spine, {u8("Three")})},
-         {u8("p.jpg \u00B7 spine 1: One"), u8("p.jpg \u00B7 spine 2: Two"),
-             u8("p.jpg \u00B7 spine 3: Three")},
-         {u8("One"), u8("Two"), u8("Three")}},
-        {"one spine", {evidence(K::spine, {u8("One")})}, {u8("p.jpg \u00B7 spine 1: One")},
-         {u8("One")}},
-        {"covers and a spine", {evidence(K::cover, {u8("One")}), evidence(K::spine, {u8("Two")})},
-         {u8("p.jpg \u00B7 cover 1: One"), u8("p.jpg \u00B7 spine 2: Two")},
-         {u8("One"), u8("Two")}},
-        {"barcodes only",
-         {evidence(K::cover, {}, {u8("5012345678901"), u8("4006381333931")})},
-         {u8("p.jpg \u00B7 cover: 5012345678901, 4006381333931")}, {u8("")}},
+        { "one cover",
+            { evidence(
+                K::cover, { u8("Low Harbour"), u8("Ana Lua"), u8("Side A"), u8("ABC-1234") }) },
+            { u8("p.jpg \u00B7 cover: Low Harbour Ana Lua Side A ABC-1234") },
+            { u8("Low Harbour Ana Lua Side A") } },
+        { "three spines",
+            { evidence(K::spine, { u8("One") }), evidence(K::spine, { u8("Two") }),
+                evidence(K::spine, { u8("Three") }) },
+            { u8("p.jpg \u00B7 spine 1: One"), u8("p.jpg \u00B7 spine 2: Two"),
+                u8("p.jpg \u00B7 spine 3: Three") },
+            { u8("One"), u8("Two"), u8("Three") } },
+        { "one spine", { evidence(K::spine, { u8("One") }) }, { u8("p.jpg \u00B7 spine 1: One") },
+            { u8("One") } },
+        { "covers and a spine",
+            { evidence(K::cover, { u8("One") }), evidence(K::spine, { u8("Two") }) },
+            { u8("p.jpg \u00B7 cover 1: One"), u8("p.jpg \u00B7 spine 2: Two") },
+            { u8("One"), u8("Two") } },
+        { "barcodes only", { evidence(K::cover, {}, { u8("5012345678901"), u8("4006381333931") }) },
+            { u8("p.jpg \u00B7 cover: 5012345678901, 4006381333931") }, { u8("") } },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         matcher.clear();
-        analyzer.answer(u8("p.jpg"), {c.evidence, {}, false});
+        analyzer.answer(u8("p.jpg"), { c.evidence, {}, false });
         QSignalSpy itemsChanged(&matcher, &BatchMatcher::itemsChanged);
-        matcher.enqueue({photo("p.jpg")}, PhotoLayout::automatic);
+        matcher.enqueue({ photo("p.jpg") }, PhotoLayout::automatic);
         ASSERT_TRUE(waitUntilIdle());
         EXPECT_EQ(itemsChanged.count(), c.evidence.size()); // one change per row
         EXPECT_EQ(lines(matcher.items()), c.lines);
@@ -343,9 +347,9 @@ TEST_F(BatchMatcherTest, PhotoRowsNameTheirKindAndPosition)
 
 TEST_F(BatchMatcherTest, UnreadablePhotosBecomeFailedRows)
 {
-    analyzer.answer(u8("broken.jpg"), {{}, u8("The file is not an image."), false});
-    analyzer.answer(u8("blank.jpg"), {{}, {}, false});
-    matcher.enqueue({photo("broken.jpg"), photo("blank.jpg")}, PhotoLayout::covers);
+    analyzer.answer(u8("broken.jpg"), { {}, u8("The file is not an image."), false });
+    analyzer.answer(u8("blank.jpg"), { {}, {}, false });
+    matcher.enqueue({ photo("broken.jpg"), photo("blank.jpg") }, PhotoLayout::covers);
     ASSERT_TRUE(waitUntilIdle());
     ASSERT_EQ(matcher.items().size(), 2);
     EXPECT_EQ(at(0).line, u8("broken.jpg"));
@@ -373,7 +377,8 @@ TEST_F(BatchMatcherTest, UnreadablePhotosBecomeFailedRows)
 TEST_F(BatchMatcherTest, CertainPhotoMatchesAreAddedOrIncluded)
 {
     const auto found = candidate(u8("77"), u8("Ana Lua"), u8("Low Harbour"), u8("ABC-1234"));
-    const struct {
+    const struct
+    {
         const char *name;
         bool store;
         bool owned;
@@ -383,11 +388,11 @@ TEST_F(BatchMatcherTest, CertainPhotoMatchesAreAddedOrIncluded)
         bool include;
         bool added;
     } cases[] = {
-        {"certain, added at once", true, false, true, true, Kind::matched, false, true},
-        {"certain, adding is off", true, false, false, true, Kind::matched, true, false},
-        {"certain, owned", true, true, true, true, Kind::matched, false, false},
-        {"certain, no store", false, false, true, true, Kind::matched, true, false},
-        {"uncertain", true, false, true, false, Kind::needsReview, false, false},
+        { "certain, added at once", true, false, true, true, Kind::matched, false, true },
+        { "certain, adding is off", true, false, false, true, Kind::matched, true, false },
+        { "certain, owned", true, true, true, true, Kind::matched, false, false },
+        { "certain, no store", false, false, true, true, Kind::matched, true, false },
+        { "uncertain", true, false, true, false, Kind::needsReview, false, false },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -408,14 +413,14 @@ TEST_F(BatchMatcherTest, CertainPhotoMatchesAreAddedOrIncluded)
         matcher.setLocation(u8("Crate 3"));
         matcher.setMediaCondition(Grading::veryGood);
         // Title and artist read make it certain; the title alone does not.
-        const QStringList read = c.certain ? QStringList{u8("Low Harbour"), u8("Ana Lua")}
-                                           : QStringList{u8("Low Harbour")};
+        const QStringList read = c.certain ? QStringList { u8("Low Harbour"), u8("Ana Lua") }
+                                           : QStringList { u8("Low Harbour") };
         ReleaseQuery keywords;
         keywords.text = read.join(u' ').toLower();
-        photos.answer(ScriptedSources::searchName(keywords), Answer::found({found}));
-        analyzer.answer(u8("p.jpg"), {{evidence(PhotoEvidence::Kind::spine, read)}, {}, false});
+        photos.answer(ScriptedSources::searchName(keywords), Answer::found({ found }));
+        analyzer.answer(u8("p.jpg"), { { evidence(PhotoEvidence::Kind::spine, read) }, {}, false });
         const int runsBefore = refresherRuns;
-        matcher.enqueue({photo("p.jpg")}, PhotoLayout::spines);
+        matcher.enqueue({ photo("p.jpg") }, PhotoLayout::spines);
         ASSERT_TRUE(waitUntilIdle());
         ASSERT_EQ(matcher.items().size(), 1);
         EXPECT_EQ(at(0).status.kind, c.status);
@@ -449,10 +454,11 @@ TEST_F(BatchMatcherTest, FailedAutomaticAddLeavesTheItemIncludedWithTheReason)
     openStore();
     refuseTitle("Low Harbour");
     photos.answer(u8("q:low harbour ana lua"),
-        Answer::found({candidate(u8("77"), u8("Ana Lua"), u8("Low Harbour"))}));
+        Answer::found({ candidate(u8("77"), u8("Ana Lua"), u8("Low Harbour")) }));
     analyzer.answer(u8("p.jpg"),
-        {{evidence(PhotoEvidence::Kind::spine, {u8("Low Harbour"), u8("Ana Lua")})}, {}, false});
-    matcher.enqueue({photo("p.jpg")}, PhotoLayout::spines);
+        { { evidence(PhotoEvidence::Kind::spine, { u8("Low Harbour"), u8("Ana Lua") }) }, {},
+            false });
+    matcher.enqueue({ photo("p.jpg") }, PhotoLayout::spines);
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(at(0).status.kind, Kind::failed);
     EXPECT_TRUE(at(0).status.reason.contains(u8("disk refused")));
@@ -472,26 +478,28 @@ TEST_F(BatchMatcherTest, AddIncludedStoresTheIncludedDoneItems)
     matcher.setMediaCondition(Grading::nearMint);
     matcher.setSleeveCondition(Grading::veryGoodPlus);
 
-    const BatchItem fromCandidate = chosenItem(candidate(u8("501"), u8("Ana Lua"), u8("Low Harbour")));
+    const BatchItem fromCandidate
+        = chosenItem(candidate(u8("501"), u8("Ana Lua"), u8("Low Harbour")));
     BatchItem fromLine = doneItem("Gull Choir - Ferries", BatchItem::Status::notFound(), true);
-    BatchItem fromPhoto = doneItem("p.jpg \u00B7 cover: Eastward EWR-4412", BatchItem::Status::needsReview(), true);
+    BatchItem fromPhoto
+        = doneItem("p.jpg \u00B7 cover: Eastward EWR-4412", BatchItem::Status::needsReview(), true);
     fromPhoto.query = ReleaseQuery();
     fromPhoto.query.text = u8("Eastward EWR-4412");
-    fromPhoto.evidence = evidence(PhotoEvidence::Kind::cover, {u8("Eastward"), u8("EWR-4412")},
-        {u8("5012345678901")});
+    fromPhoto.evidence = evidence(
+        PhotoEvidence::Kind::cover, { u8("Eastward"), u8("EWR-4412") }, { u8("5012345678901") });
     const BatchItem excluded = chosenItem(candidate(u8("502"), u8("X"), u8("Y")), false);
     const BatchItem pending = doneItem("pending", BatchItem::Status::pending(), true);
     const BatchItem searching = doneItem("searching", BatchItem::Status::searching(), true);
     BatchItem added = chosenItem(candidate(u8("503"), u8("X"), u8("Z")), false);
     added.addedRecordID = QUuid::createUuid();
     added.include = true; // automatically added items are never added twice
-    matcher.setItems({fromCandidate, excluded, fromLine, pending, fromPhoto, searching, added});
+    matcher.setItems({ fromCandidate, excluded, fromLine, pending, fromPhoto, searching, added });
 
     QSignalSpy itemsChanged(&matcher, &BatchMatcher::itemsChanged);
     EXPECT_EQ(matcher.addIncluded(), 3);
     EXPECT_EQ(itemsChanged.count(), 1);
     EXPECT_EQ(lines(matcher.items()),
-        (QStringList{u8("typed"), u8("pending"), u8("searching"), u8("typed")}));
+        (QStringList { u8("typed"), u8("pending"), u8("searching"), u8("typed") }));
 
     // Seen through a second connection to the file.
     ModelContext reopened(storePath());
@@ -519,7 +527,7 @@ TEST_F(BatchMatcherTest, AddIncludedStoresTheIncludedDoneItems)
 
 TEST_F(BatchMatcherTest, AddIncludedWithNothingSelectedOrNoStoreAddsNothing)
 {
-    matcher.setItems({chosenItem(candidate(u8("1"), u8("A"), u8("B")))});
+    matcher.setItems({ chosenItem(candidate(u8("1"), u8("A"), u8("B"))) });
     QSignalSpy itemsChanged(&matcher, &BatchMatcher::itemsChanged);
     EXPECT_EQ(matcher.addIncluded(), 0); // no store yet: the item waits for one
     EXPECT_EQ(matcher.items().size(), 1);
@@ -535,8 +543,8 @@ TEST_F(BatchMatcherTest, AddIncludedKeepsItemsWhoseRecordWasNotStored)
 {
     openStore();
     refuseTitle("boom");
-    matcher.setItems({chosenItem(candidate(u8("1"), u8("A"), u8("boom"))),
-        chosenItem(candidate(u8("2"), u8("A"), u8("fine")))});
+    matcher.setItems({ chosenItem(candidate(u8("1"), u8("A"), u8("boom"))),
+        chosenItem(candidate(u8("2"), u8("A"), u8("fine"))) });
     EXPECT_EQ(matcher.addIncluded(), 1);
     ASSERT_EQ(matcher.items().size(), 1);
     EXPECT_EQ(at(0).chosenID, u8("discogs:1"));
@@ -567,7 +575,7 @@ TEST_F(BatchMatcherTest, UndoAddDeletesTheRecordAndSendsTheItemToReview)
     BatchItem alreadyDeleted = chosenItem(candidate(u8("2"), u8("A"), u8("C")), false);
     alreadyDeleted.addedRecordID = QUuid::createUuid();
     const BatchItem notAdded = chosenItem(candidate(u8("3"), u8("A"), u8("D")));
-    matcher.setItems({added, alreadyDeleted, notAdded});
+    matcher.setItems({ added, alreadyDeleted, notAdded });
 
     QSignalSpy itemChanged(&matcher, &BatchMatcher::itemChanged);
     matcher.undoAdd(added.id);
@@ -575,7 +583,7 @@ TEST_F(BatchMatcherTest, UndoAddDeletesTheRecordAndSendsTheItemToReview)
     EXPECT_EQ(storedCount(), 0);
     EXPECT_FALSE(context->record(recordID));
     matcher.undoAdd(alreadyDeleted.id);
-    for (qsizetype i : {0, 1}) {
+    for (qsizetype i : { 0, 1 }) {
         EXPECT_FALSE(at(i).isAdded());
         EXPECT_FALSE(at(i).include);
         EXPECT_EQ(at(i).status, BatchItem::Status::needsReview());
@@ -590,7 +598,7 @@ TEST_F(BatchMatcherTest, UndoAddDeletesTheRecordAndSendsTheItemToReview)
     // Without a store nothing is undone.
     BatchItem again = chosenItem(candidate(u8("4"), u8("A"), u8("E")), false);
     again.addedRecordID = QUuid::createUuid();
-    matcher.setItems({again});
+    matcher.setItems({ again });
     matcher.setContext(nullptr);
     matcher.undoAdd(again.id);
     EXPECT_TRUE(at(0).isAdded());
@@ -600,13 +608,14 @@ TEST_F(BatchMatcherTest, UndoAddDeletesTheRecordAndSendsTheItemToReview)
 
 TEST_F(BatchMatcherTest, RemovingAnItemWhileItIsSearchedDropsTheAnswer)
 {
-    typed.answer(u8("q:first"), Answer::found({candidate(u8("1"), u8("A"), u8("First"))}).waiting());
+    typed.answer(
+        u8("q:first"), Answer::found({ candidate(u8("1"), u8("A"), u8("First")) }).waiting());
     matcher.enqueue(u8("first\nsecond"));
     ASSERT_TRUE(typed.waitUntilWaiting(1));
     const QUuid first = at(0).id;
     const QUuid second = at(1).id;
     QSignalSpy itemChanged(&matcher, &BatchMatcher::itemChanged);
-    matcher.remove({first});
+    matcher.remove({ first });
     typed.release();
     ASSERT_TRUE(waitUntilIdle());
     ASSERT_EQ(matcher.items().size(), 1);
@@ -618,12 +627,13 @@ TEST_F(BatchMatcherTest, RemovingAnItemWhileItIsSearchedDropsTheAnswer)
 
 TEST_F(BatchMatcherTest, RetryDuringASearchIsNotOverwrittenByItsLateAnswer)
 {
-    typed.answer(u8("q:line"), Answer::found({candidate(u8("old"), u8("A"), u8("Old"))}).waiting());
+    typed.answer(
+        u8("q:line"), Answer::found({ candidate(u8("old"), u8("A"), u8("Old")) }).waiting());
     matcher.enqueue(u8("line"));
     ASSERT_TRUE(typed.waitUntilWaiting(1));
     matcher.retry(at(0).id);
     EXPECT_EQ(at(0).status, BatchItem::Status::pending());
-    typed.answer(u8("q:line"), Answer::found({candidate(u8("new"), u8("A"), u8("New"))}));
+    typed.answer(u8("q:line"), Answer::found({ candidate(u8("new"), u8("A"), u8("New")) }));
     typed.release();
     ASSERT_TRUE(waitUntilIdle());
     EXPECT_EQ(typed.requests().size(), 2);
@@ -634,9 +644,9 @@ TEST_F(BatchMatcherTest, RetryDuringASearchIsNotOverwrittenByItsLateAnswer)
 
 TEST_F(BatchMatcherTest, ClearingWhileAPhotoIsAnalysedDropsItsRows)
 {
-    analyzer.answer(u8("slow.jpg"),
-        {{evidence(PhotoEvidence::Kind::spine, {u8("One")})}, {}, true});
-    matcher.enqueue({photo("slow.jpg"), photo("later.jpg")}, PhotoLayout::automatic);
+    analyzer.answer(
+        u8("slow.jpg"), { { evidence(PhotoEvidence::Kind::spine, { u8("One") }) }, {}, true });
+    matcher.enqueue({ photo("slow.jpg"), photo("later.jpg") }, PhotoLayout::automatic);
     ASSERT_TRUE(analyzer.waitUntilWaiting());
     EXPECT_EQ(matcher.analyzingPhoto(), u8("slow.jpg"));
     EXPECT_TRUE(matcher.hasWork());
@@ -649,7 +659,7 @@ TEST_F(BatchMatcherTest, ClearingWhileAPhotoIsAnalysedDropsItsRows)
     QTest::qWait(50);
     EXPECT_TRUE(matcher.items().isEmpty());
     EXPECT_EQ(matcher.photosAnalyzed(), 0);
-    EXPECT_EQ(analyzer.analysed(), QStringList{u8("slow.jpg")});
+    EXPECT_EQ(analyzer.analysed(), QStringList { u8("slow.jpg") });
 }
 
 TEST_F(BatchMatcherTest, ANewWorkerAfterClearRunsAloneAndTheOldOneSendsNothingMore)
@@ -657,12 +667,13 @@ TEST_F(BatchMatcherTest, ANewWorkerAfterClearRunsAloneAndTheOldOneSendsNothingMo
     // Four searches would follow; the first is cut short by the clear.
     photos.answer(u8("catno:ABC-1234"), Answer().waiting());
     analyzer.answer(u8("p.jpg"),
-        {{evidence(PhotoEvidence::Kind::spine, {u8("Low Harbour"), u8("Ana Lua"), u8("ABC-1234")})},
-            {}, false});
-    matcher.enqueue({photo("p.jpg")}, PhotoLayout::automatic);
+        { { evidence(
+              PhotoEvidence::Kind::spine, { u8("Low Harbour"), u8("Ana Lua"), u8("ABC-1234") }) },
+            {}, false });
+    matcher.enqueue({ photo("p.jpg") }, PhotoLayout::automatic);
     ASSERT_TRUE(photos.waitUntilWaiting(1));
     matcher.clear();
-    typed.answer(u8("q:next"), Answer::found({candidate(u8("9"), u8("A"), u8("Next"))}));
+    typed.answer(u8("q:next"), Answer::found({ candidate(u8("9"), u8("A"), u8("Next")) }));
     QSignalSpy running(&matcher, &BatchMatcher::isRunningChanged);
     matcher.enqueue(u8("next"));
     EXPECT_EQ(workersStarted, 2);
@@ -671,7 +682,7 @@ TEST_F(BatchMatcherTest, ANewWorkerAfterClearRunsAloneAndTheOldOneSendsNothingMo
     ASSERT_EQ(matcher.items().size(), 1);
     EXPECT_EQ(at(0).status.kind, Kind::matched);
     QTest::qWait(50);
-    EXPECT_EQ(photos.requests(), QStringList{u8("catno:ABC-1234")});
+    EXPECT_EQ(photos.requests(), QStringList { u8("catno:ABC-1234") });
     EXPECT_EQ(matcher.items().size(), 1);
 }
 
@@ -687,5 +698,5 @@ TEST_F(BatchMatcherTest, DestroyingTheMatcherEndsItsWorker)
     ASSERT_TRUE(search.waitUntilWaiting(1));
     doomed.reset(); // returns once the cancelled search has ended
     QTest::qWait(20);
-    EXPECT_EQ(search.requests(), QStringList{u8("q:line")});
+    EXPECT_EQ(search.requests(), QStringList { u8("q:line") });
 }

@@ -12,8 +12,8 @@ namespace {
 // One recorded Discogs search hit.
 QByteArray hit(int id, const char *title, const char *catno, const char *owners)
 {
-    QByteArray community = owners ? QByteArray(R"(, "community": {"have": )") + owners + "}"
-                                  : QByteArray();
+    QByteArray community
+        = owners ? QByteArray(R"(, "community": {"have": )") + owners + "}" : QByteArray();
     return QByteArray(R"({"id": )") + QByteArray::number(id) + R"(, "title": ")" + title
         + R"(", "catno": ")" + catno + R"(", "format": ["Vinyl", "LP"])" + community + "}";
 }
@@ -64,15 +64,16 @@ TEST_F(ReplayFile, IsOffForFilesThatHoldNoJsonObject)
 
 TEST_F(ReplayFile, SearchesByCatalogNumberElseFreeText)
 {
-    const auto sources = load("{\"catno:ABC-1234\": " + answer({hit(1, "A - One", "ABC-1234", "5")})
-        + ", \"q:Ana Lua Low Harbour\": " + answer({hit(2, "Ana Lua - Low Harbour", "", nullptr)})
-        + ", \"q:\": " + answer({hit(3, "Nobody - Nothing", "", nullptr)}) + "}");
+    const auto sources = load(
+        "{\"catno:ABC-1234\": " + answer({ hit(1, "A - One", "ABC-1234", "5") })
+        + ", \"q:Ana Lua Low Harbour\": " + answer({ hit(2, "Ana Lua - Low Harbour", "", nullptr) })
+        + ", \"q:\": " + answer({ hit(3, "Nobody - Nothing", "", nullptr) }) + "}");
     ASSERT_TRUE(sources);
 
     ReleaseQuery byCatalog;
     byCatalog.catalogNumber = QStringLiteral("ABC-1234");
     byCatalog.artist = QStringLiteral("Ana Lua");
-    EXPECT_EQ(ids(sources->search(byCatalog, {})), QStringList{QStringLiteral("discogs:1")});
+    EXPECT_EQ(ids(sources->search(byCatalog, {})), QStringList { QStringLiteral("discogs:1") });
 
     // A catalog number without a recording does not fall back to the words.
     ReleaseQuery otherCatalog;
@@ -87,7 +88,8 @@ TEST_F(ReplayFile, SearchesByCatalogNumberElseFreeText)
     EXPECT_EQ(found[0].artist, QStringLiteral("Ana Lua"));
     EXPECT_EQ(found[0].title, QStringLiteral("Low Harbour"));
 
-    EXPECT_EQ(ids(sources->search(ReleaseQuery(), {})), QStringList{QStringLiteral("discogs:3")});
+    EXPECT_EQ(
+        ids(sources->search(ReleaseQuery(), {})), QStringList { QStringLiteral("discogs:3") });
 
     ReleaseQuery unknown;
     unknown.text = QStringLiteral("ana lua low harbour"); // keys compare exactly
@@ -97,15 +99,15 @@ TEST_F(ReplayFile, SearchesByCatalogNumberElseFreeText)
 TEST_F(ReplayFile, AnswersMostOwnedFirst)
 {
     const auto sources = load("{\"q:x\": "
-        + answer({hit(1, "A - Five", "", "5"), hit(2, "A - None", "", nullptr),
-            hit(3, "A - Twelve", "", "12")})
+        + answer({ hit(1, "A - Five", "", "5"), hit(2, "A - None", "", nullptr),
+            hit(3, "A - Twelve", "", "12") })
         + "}");
     ASSERT_TRUE(sources);
     ReleaseQuery query;
     query.text = QStringLiteral("x");
     EXPECT_EQ(ids(sources->search(query, {})),
-        (QStringList{QStringLiteral("discogs:3"), QStringLiteral("discogs:1"),
-            QStringLiteral("discogs:2")}));
+        (QStringList { QStringLiteral("discogs:3"), QStringLiteral("discogs:1"),
+            QStringLiteral("discogs:2") }));
 }
 
 TEST_F(ReplayFile, AnswersOfAnotherShapeAreEmpty)
@@ -113,7 +115,7 @@ TEST_F(ReplayFile, AnswersOfAnotherShapeAreEmpty)
     const auto sources = load(R"({"q:text": "a text", "q:number": 3, "q:list": [1, 2],
         "q:results": {"results": 7}})");
     ASSERT_TRUE(sources);
-    for (const char *text : {"text", "number", "list", "results"}) {
+    for (const char *text : { "text", "number", "list", "results" }) {
         SCOPED_TRACE(text);
         ReleaseQuery query;
         query.text = QString::fromLatin1(text);
@@ -123,8 +125,8 @@ TEST_F(ReplayFile, AnswersOfAnotherShapeAreEmpty)
 
 TEST_F(ReplayFile, NeverLooksUpBarcodes)
 {
-    const auto sources = load("{\"q:5012345678901\": " + answer({hit(1, "A - B", "", "1")})
-        + ", \"catno:5012345678901\": " + answer({hit(1, "A - B", "", "1")}) + "}");
+    const auto sources = load("{\"q:5012345678901\": " + answer({ hit(1, "A - B", "", "1") })
+        + ", \"catno:5012345678901\": " + answer({ hit(1, "A - B", "", "1") }) + "}");
     ASSERT_TRUE(sources);
     EXPECT_TRUE(sources->lookupBarcode(QStringLiteral("5012345678901"), {}).isEmpty());
 }
@@ -152,7 +154,7 @@ TEST_F(ReplayFile, TracklistsByCandidateCatalogNumber)
     EXPECT_EQ(tracks[1].title, QStringLiteral("Lanterns"));
     EXPECT_NE(tracks[0].id, tracks[1].id);
 
-    for (const char *catno : {"NUM-1", "NOT-LIST", "NOT-OBJECT", "MIXED", "abc-1234", ""}) {
+    for (const char *catno : { "NUM-1", "NOT-LIST", "NOT-OBJECT", "MIXED", "abc-1234", "" }) {
         SCOPED_TRACE(catno);
         candidate.catalogNumber = QString::fromLatin1(catno);
         EXPECT_TRUE(sources->tracklist(candidate, {}).isEmpty());

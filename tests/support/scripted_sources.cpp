@@ -6,7 +6,9 @@
 
 namespace vorla::test {
 
-ScriptedSources::ScriptedSources() : m_state(std::make_shared<State>()) {}
+ScriptedSources::ScriptedSources()
+    : m_state(std::make_shared<State>())
+{ }
 
 void ScriptedSources::answer(const QString &request, Answer answer)
 {
