@@ -186,3 +186,30 @@ TEST_F(BatchMatcherLookupsTest, RecordedSearchesMatchAShelfWithoutTheNetwork)
     EXPECT_EQ(reopened.records()[1]->title(), u8("Sea Songs"));
     EXPECT_TRUE(transport.requests().isEmpty());
 }
+
+TEST_F(BatchMatcherLookupsTest, SettingsChangedDuringAWorkerServeOnlyLaterWorkers)
+{
+    QSettings().setValue(MetadataService::kUseMusicBrainzKey, true);
+    answerEverything(ScriptedTransport::Answer(200, R"({"results": [], "releases": []})"));
+    // The hosts asked since the last call.
+    qsizetype seen = 0;
+    const auto hostsAsked = [this, &seen] {
+        QStringList hosts;
+        const QList<HttpRequest> requests = transport.requests();
+        for (qsizetype i = seen; i < requests.size(); ++i)
+            hosts.append(requests[i].url.host());
+        seen = requests.size();
+        return hosts;
+    };
+    const auto noReplay = [] { return std::optional<PhotoMatcher::Sources>(); };
+    const BatchMatcher::Lookups running = BatchMatcher::facadeLookups(noReplay);
+    running.search(words("low harbour"), {});
+    EXPECT_TRUE(hostsAsked().contains(u8("musicbrainz.org")));
+
+    QSettings().setValue(MetadataService::kUseMusicBrainzKey, false);
+    running.search(words("low harbour"), {});
+    EXPECT_TRUE(hostsAsked().contains(u8("musicbrainz.org")));
+    const BatchMatcher::Lookups later = BatchMatcher::facadeLookups(noReplay);
+    later.search(words("low harbour"), {});
+    EXPECT_FALSE(hostsAsked().contains(u8("musicbrainz.org")));
+}
