@@ -4,6 +4,7 @@
 
 #include "app/debug_hooks.h"
 #include "isolated_settings.h"
+#include "scanner/photo_fixtures.h"
 #include "services/metadata_service.h"
 #include "support/scripted_transport.h"
 
@@ -212,4 +213,65 @@ TEST_F(BatchMatcherLookupsTest, SettingsChangedDuringAWorkerServeOnlyLaterWorker
     const BatchMatcher::Lookups later = BatchMatcher::facadeLookups(noReplay);
     later.search(words("low harbour"), {});
     EXPECT_FALSE(hostsAsked().contains(u8("musicbrainz.org")));
+}
+
+// From a generated shelf photo, read by the real analyzer, to matched and added records,
+// with recorded searches in place of the web services.
+TEST_F(BatchMatcherLookupsTest, ShelfPhotoMatchedFromRecordedSearches)
+{
+    const QImage shelf = shelfPhoto({ { u8("LOW HARBOUR  ANA LUA  ABC-1234"), true },
+                                        { u8("GULL CHOIR  FERRIES  GC-5521"), false },
+                                        { u8("EASTWARD  MARTA QUELL  EW 4412"), true } },
+        1200, 900);
+    const QString path = dir.filePath(u8("shelf.png"));
+    ASSERT_TRUE(shelf.save(path));
+    // Catalog numbers are searched first; the second spine's is not on record, so its
+    // words are searched next.
+    const auto replay = recording(R"({
+        "catno:ABC-1234": {"results": [
+            {"id": 12, "title": "Someone - Harbour Songs", "catno": "ABC-1235",
+             "format": ["Vinyl"], "community": {"have": 5}},
+            {"id": 11, "title": "Ana Lua - Low Harbour", "catno": "ABC-1234",
+             "format": ["Vinyl", "LP"], "community": {"have": 40}}]},
+        "q:gull choir ferries": {"results": [
+            {"id": 21, "title": "Gull Choir - Eastward", "catno": "GC-1", "format": ["Vinyl"]}]},
+        "catno:EW 4412": {"results": [
+            {"id": 31, "title": "Marta Quell - Eastward", "catno": "EW-4412", "format": ["Vinyl"]}]}
+    })");
+    ASSERT_TRUE(replay);
+
+    BatchMatcher::Backend backend = BatchMatcher::liveBackend();
+    backend.lookups = [replay] { return BatchMatcher::facadeLookups([replay] { return replay; }); };
+    BatchMatcher matcher(backend);
+    ModelContext store(dir.filePath(u8("Vorla.store")));
+    auto owned = std::make_unique<Record>();
+    owned->setDiscogsReleaseID(31);
+    store.insert(std::move(owned));
+    store.save();
+    matcher.setContext(&store);
+
+    matcher.enqueue({ QUrl::fromLocalFile(path) }, PhotoLayout::automatic);
+    // Text reading is slow under the sanitizers on a busy machine.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !matcher.isRunning(); }, 240000));
+
+    const QList<BatchItem> &items = matcher.items();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0].line, u8("shelf.png \u00B7 spine 1: LOW HARBOUR ANALUA ABC-1234"));
+    EXPECT_EQ(items[0].status.kind, BatchItem::Status::Kind::matched);
+    EXPECT_EQ(items[0].chosenID, u8("discogs:11"));
+    EXPECT_TRUE(items[0].isAdded());
+    EXPECT_EQ(items[1].status.kind, BatchItem::Status::Kind::needsReview);
+    EXPECT_EQ(items[1].chosenID, u8("discogs:21"));
+    EXPECT_FALSE(items[1].include);
+    EXPECT_EQ(items[2].status.kind, BatchItem::Status::Kind::matched);
+    EXPECT_TRUE(items[2].alreadyOwned);
+    EXPECT_FALSE(items[2].isAdded());
+    EXPECT_FALSE(items[2].include);
+    EXPECT_EQ(matcher.photosAnalyzed(), 1);
+
+    ModelContext reopened(dir.filePath(u8("Vorla.store")));
+    ASSERT_EQ(reopened.records().size(), 2);
+    EXPECT_EQ(reopened.records()[1]->title(), u8("Low Harbour"));
+    EXPECT_EQ(reopened.records()[1]->catalogNumber(), u8("ABC-1234"));
+    EXPECT_TRUE(transport.requests().isEmpty());
 }
