@@ -25,6 +25,25 @@ QString u8(const char *text)
 const QByteArray kHit = R"({"results": [
     {"id": 31, "title": "Ana Lua - Low Harbour", "format": ["Vinyl", "LP"], "catno": "ABC-1234"}]})";
 
+// Recorded answers for the shelves below. Catalog numbers are searched first; where one is
+// not on record, the spine's words are searched next.
+const QByteArray kRecordedShelf = R"({
+    "catno:ABC-1234": {"results": [
+        {"id": 12, "title": "Someone - Harbour Songs", "catno": "ABC-1235",
+         "format": ["Vinyl"], "community": {"have": 5}},
+        {"id": 11, "title": "Ana Lua & The Tides - Low Harbour", "catno": "ABC-1234",
+         "format": ["Vinyl", "LP"], "community": {"have": 40}}]},
+    "q:gull choir ferries": {"results": [
+        {"id": 21, "title": "Gull Choir - Eastward", "catno": "GC-1", "format": ["Vinyl"]}]},
+    "q:northbound lanterns gulls over water marta quell": {"results": [
+        {"id": 31, "title": "M. Quell - Sea Songs", "catno": "SQ-77", "format": ["Vinyl"]}]},
+    "tracks:SQ-77": {"tracklist": [
+        {"position": "A1", "title": "Northbound"}, {"position": "A2", "title": "Lanterns"},
+        {"position": "B1", "title": "Gulls Over Water"}]},
+    "catno:EW 4412": {"results": [
+        {"id": 41, "title": "Marta Quell - Eastward", "catno": "EW-4412", "format": ["Vinyl"]}]}
+})";
+
 class BatchMatcherLookupsTest : public testing::Test
 {
 protected:
@@ -128,20 +147,7 @@ TEST_F(BatchMatcherLookupsTest, ClearingCancelsTheRequestInFlightAndSendsNoMore)
 // one left for review, one confirmed by its tracklist.
 TEST_F(BatchMatcherLookupsTest, RecordedSearchesMatchAShelfWithoutTheNetwork)
 {
-    const auto replay = recording(R"({
-        "catno:ABC-1234": {"results": [
-            {"id": 12, "title": "Someone - Harbour Songs", "catno": "ABC-1235",
-             "format": ["Vinyl"], "community": {"have": 5}},
-            {"id": 11, "title": "Ana Lua & The Tides - Low Harbour", "catno": "ABC-1234",
-             "format": ["Vinyl", "LP"], "community": {"have": 40}}]},
-        "q:gull choir ferries": {"results": [
-            {"id": 21, "title": "Gull Choir - Eastward", "catno": "GC-1", "format": ["Vinyl"]}]},
-        "q:northbound lanterns gulls over water marta quell": {"results": [
-            {"id": 31, "title": "M. Quell - Sea Songs", "catno": "SQ-77", "format": ["Vinyl"]}]},
-        "tracks:SQ-77": {"tracklist": [
-            {"position": "A1", "title": "Northbound"}, {"position": "A2", "title": "Lanterns"},
-            {"position": "B1", "title": "Gulls Over Water"}]}
-    })");
+    const auto replay = recording(kRecordedShelf);
     ASSERT_TRUE(replay);
 
     const auto spine = [](const QStringList &lines) {
@@ -225,19 +231,7 @@ TEST_F(BatchMatcherLookupsTest, ShelfPhotoMatchedFromRecordedSearches)
         1200, 900);
     const QString path = dir.filePath(u8("shelf.png"));
     ASSERT_TRUE(shelf.save(path));
-    // Catalog numbers are searched first; the second spine's is not on record, so its
-    // words are searched next.
-    const auto replay = recording(R"({
-        "catno:ABC-1234": {"results": [
-            {"id": 12, "title": "Someone - Harbour Songs", "catno": "ABC-1235",
-             "format": ["Vinyl"], "community": {"have": 5}},
-            {"id": 11, "title": "Ana Lua - Low Harbour", "catno": "ABC-1234",
-             "format": ["Vinyl", "LP"], "community": {"have": 40}}]},
-        "q:gull choir ferries": {"results": [
-            {"id": 21, "title": "Gull Choir - Eastward", "catno": "GC-1", "format": ["Vinyl"]}]},
-        "catno:EW 4412": {"results": [
-            {"id": 31, "title": "Marta Quell - Eastward", "catno": "EW-4412", "format": ["Vinyl"]}]}
-    })");
+    const auto replay = recording(kRecordedShelf);
     ASSERT_TRUE(replay);
 
     BatchMatcher::Backend backend = BatchMatcher::liveBackend();
@@ -245,7 +239,7 @@ TEST_F(BatchMatcherLookupsTest, ShelfPhotoMatchedFromRecordedSearches)
     BatchMatcher matcher(backend);
     ModelContext store(dir.filePath(u8("Vorla.store")));
     auto owned = std::make_unique<Record>();
-    owned->setDiscogsReleaseID(31);
+    owned->setDiscogsReleaseID(41);
     store.insert(std::move(owned));
     store.save();
     matcher.setContext(&store);
