@@ -5,6 +5,8 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <leptonica/allheaders.h>
+
 #include <algorithm>
 #include <dlfcn.h>
 #include <mutex>
@@ -77,6 +79,10 @@ public:
                 return Engine(engine, Returner { this });
             }
         }
+        // Leptonica reports odd boxes of a page on standard error, which diagnostic output keeps
+        // clean; its messages mean nothing to a collector.
+        static std::once_flag quiet;
+        std::call_once(quiet, [] { setMsgSeverity(L_SEVERITY_NONE); });
         auto engine = std::make_unique<tesseract::TessBaseAPI>();
         // No dictionaries: catalog numbers are no words, and loading them dominates start-up.
         const std::vector<std::string> names
