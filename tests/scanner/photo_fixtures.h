@@ -125,7 +125,7 @@ inline QImage coverImage(
     }
     if (!barcode.empty()) {
         const QImage code
-            = barcodeSymbol(ZXing::BarcodeFormat::EAN13, barcode, std::max(2, side / 130));
+            = barcodeSymbol(ZXing::BarcodeFormat::EAN13, barcode, std::max(3, side / 300));
         painter.drawImage(
             QPointF(side - code.width() - side / 20, side - code.height() - side / 20), code);
     }
