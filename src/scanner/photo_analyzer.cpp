@@ -12,6 +12,9 @@
 #include <QThreadPool>
 #include <QtConcurrent>
 
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
 #include <algorithm>
 #include <exception>
 #include <mutex>
@@ -24,6 +27,10 @@ namespace {
 // on a shelf photo stays well readable at this size.
 constexpr int kReadingSide = 2048;
 constexpr float kWideTextHeight = 0.01f;
+// The neighbourhood a pixel is compared with, as a share of the picture's longer side: wider
+// than the strokes of large lettering, narrower than a spine is long.
+constexpr double kNeighbourhood = 0.08;
+constexpr double kInkContrast = 2.5;
 
 QThreadPool &readingPool()
 {
@@ -158,6 +165,12 @@ QList<DetectedCode> detectBarcodes(const QImage &image, const Engines &engines)
 
 QList<TextBox> recognize(const QImage &image, float minimumTextHeight, const Engines &engines)
 {
+    return recognize(image, minimumTextHeight, engines, Print::asItIs);
+}
+
+QList<TextBox> recognize(
+    const QImage &image, float minimumTextHeight, const Engines &engines, Print print)
+{
     QList<TextBox> boxes;
     if (image.isNull() || !engines.text)
         return boxes;
@@ -165,6 +178,8 @@ QList<TextBox> recognize(const QImage &image, float minimumTextHeight, const Eng
     if (std::max(reading.width(), reading.height()) > kReadingSide)
         reading = reading.scaled(
             kReadingSide, kReadingSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (print == Print::inkOnWhite)
+        reading = inkOnWhite(reading);
     for (const TextObservation &observation : engines.text->read(reading, minimumTextHeight)) {
         const QString text = TextUtil::trimmedWhitespaceAndNewlines(observation.text);
         const auto readable
@@ -175,6 +190,25 @@ QList<TextBox> recognize(const QImage &image, float minimumTextHeight, const Eng
             PhotoGeometry::fromTopLeftUnit(observation.box) });
     }
     return boxes;
+}
+
+// Print as dark strokes on white whatever its colours: each pixel's distance from its
+// neighbourhood's mean.
+QImage inkOnWhite(const QImage &image)
+{
+    QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    const cv::Mat source(gray.height(), gray.width(), CV_8UC1, gray.bits(),
+        static_cast<size_t>(gray.bytesPerLine()));
+    const int side = std::max(3, int(std::max(gray.width(), gray.height()) * kNeighbourhood)) | 1;
+    cv::Mat background;
+    cv::blur(source, background, cv::Size(side, side));
+    cv::Mat distance;
+    cv::absdiff(source, background, distance);
+    QImage ink(gray.size(), QImage::Format_Grayscale8);
+    cv::Mat target(
+        ink.height(), ink.width(), CV_8UC1, ink.bits(), static_cast<size_t>(ink.bytesPerLine()));
+    distance.convertTo(target, CV_8UC1, -kInkContrast, 255);
+    return ink;
 }
 
 std::optional<QImage> thumbnail(const QImage &image, int maxPixel)

@@ -1,7 +1,7 @@
 // What the photo analyzer's reading steps share among themselves.
 #pragma once
 
-#include "scanner/photo_evidence.h"
+#include "scanner/photo_analyzer.h"
 
 #include <functional>
 
@@ -10,6 +10,14 @@ namespace vorla::PhotoAnalyzer {
 // Runs both at once, `first` on the analyzer's reading threads, and returns when both ended;
 // an error of `second` leaves after that. `first` must not throw.
 void inParallel(const std::function<void()> &first, const std::function<void()> &second);
+
+// How print is handed to the text engine. A shelf holds pale spines with dark print beside
+// dark ones with pale print; read as it is, the engine takes the pale spines for pictures and
+// skips them, so spines are read a second time with all print made dark on white.
+enum class Print { asItIs, inkOnWhite };
+QList<TextBox> recognize(
+    const QImage &image, float minimumTextHeight, const Engines &engines, Print print);
+QImage inkOnWhite(const QImage &image);
 
 // Crops kept in evidence are at most this many pixels on their longer side.
 inline constexpr int kCropPixels = 320;

@@ -73,12 +73,12 @@ QList<TextBox> readVerticalText(const QImage &image, const QRectF &band, const E
     const QImage cropped = crop(image, band);
     if (cropped.isNull())
         return {};
-    QList<TextBox> turns[2];
+    QList<TextBox> turns[2][2];
     // Clockwise, then counter-clockwise: spine text runs either way.
-    auto readTurn = [&](int index) {
+    auto readTurn = [&](int index, Print print) {
         const bool clockwise = index == 0;
         const QImage turned = cropped.transformed(QTransform().rotate(clockwise ? 90 : -90));
-        for (TextBox box : recognize(turned, 0, engines)) {
+        for (TextBox box : recognize(turned, 0, engines, print)) {
             const QRectF &r = box.box;
             // Back onto the crop, then onto the photo.
             const QRectF c = clockwise ? QRectF(1 - maxY(r), minX(r), r.height(), r.width())
@@ -88,11 +88,19 @@ QList<TextBox> readVerticalText(const QImage &image, const QRectF &band, const E
                     c.width() * band.width(), c.height() * band.height());
             if (box.box.width() * 1.2 <= box.box.height()
                 && box.confidence >= kMinimumBoxConfidence)
-                turns[index].append(box);
+                turns[index][print == Print::inkOnWhite].append(box);
         }
     };
-    inParallel([&] { readTurn(1); }, [&] { readTurn(0); });
-    return turns[0] + turns[1];
+    inParallel(
+        [&] {
+            inParallel(
+                [&] { readTurn(1, Print::inkOnWhite); }, [&] { readTurn(1, Print::asItIs); });
+        },
+        [&] {
+            inParallel(
+                [&] { readTurn(0, Print::inkOnWhite); }, [&] { readTurn(0, Print::asItIs); });
+        });
+    return turns[0][0] + turns[0][1] + turns[1][0] + turns[1][1];
 }
 
 QList<TextBox> removeOverlaps(const QList<TextBox> &boxes)

@@ -113,22 +113,31 @@ QList<DetectedRectangle> OpenCVRectangleDetector::detect(
     QList<DetectedRectangle> result;
     if (image.isNull() || limits.maximumObservations <= 0)
         return result;
-    QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
-    if (std::max(gray.width(), gray.height()) > kDetectionSide)
-        gray = gray.scaled(
+    QImage colour = image.convertToFormat(QImage::Format_RGB32);
+    if (std::max(colour.width(), colour.height()) > kDetectionSide)
+        colour = colour.scaled(
             kDetectionSide, kDetectionSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    const cv::Mat source(gray.height(), gray.width(), CV_8UC1,
-        const_cast<uchar *>(gray.constBits()), static_cast<size_t>(gray.bytesPerLine()));
-    cv::Mat blurred;
-    cv::GaussianBlur(source, blurred, cv::Size(5, 5), 0);
-    cv::Mat edges;
-    cv::Canny(blurred, edges, 40, 120);
+    const QSize size = colour.size();
+    const cv::Mat source(colour.height(), colour.width(), CV_8UC4,
+        const_cast<uchar *>(colour.constBits()), static_cast<size_t>(colour.bytesPerLine()));
+    // Edges of every colour channel: a red sleeve on a brown table differs in hue more than in
+    // brightness.
+    std::vector<cv::Mat> channels;
+    cv::split(source, channels);
+    cv::Mat edges = cv::Mat::zeros(source.size(), CV_8UC1);
+    for (int c = 0; c < 3; ++c) {
+        cv::Mat blurred;
+        cv::GaussianBlur(channels[size_t(c)], blurred, cv::Size(5, 5), 0);
+        cv::Mat channelEdges;
+        cv::Canny(blurred, channelEdges, 40, 120);
+        edges |= channelEdges;
+    }
     cv::dilate(edges, edges, cv::Mat(), cv::Point(-1, -1), 1);
 
     std::vector<std::vector<cv::Point>> contours;
     cv::findContours(edges, contours, cv::RETR_LIST, cv::CHAIN_APPROX_SIMPLE);
 
-    const double smaller = std::min(gray.width(), gray.height());
+    const double smaller = std::min(size.width(), size.height());
     const double minimumSide = limits.minimumSize * smaller;
     std::vector<Candidate> candidates;
     for (const std::vector<cv::Point> &contour : contours) {
@@ -170,7 +179,6 @@ QList<DetectedRectangle> OpenCVRectangleDetector::detect(
     if (distinct.size() > size_t(limits.maximumObservations))
         distinct.resize(size_t(limits.maximumObservations));
 
-    const QSize size = gray.size();
     for (const Candidate &candidate : distinct) {
         const auto &c = candidate.corners;
         auto normalized

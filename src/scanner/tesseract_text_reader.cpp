@@ -5,6 +5,8 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <leptonica/allheaders.h>
+
 #include <algorithm>
 #include <dlfcn.h>
 #include <mutex>
@@ -18,15 +20,17 @@ namespace {
 // Tesseract parallelises inside one reading with OpenMP, whose threads spin while they wait.
 // Readings here run side by side on threads of their own, so those inner threads only
 // oversubscribe the machine: on a busy one a reading then takes a hundred times longer. One
-// level of parallelism is kept, ours. libgomp is already loaded with Tesseract.
-void keepReadingsSingleThreaded()
+// level of parallelism is kept, ours. The limit belongs to each calling thread; libgomp is
+// already loaded with Tesseract.
+void keepReadingSingleThreaded()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        using SetLevels = void (*)(int);
-        if (auto set = reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels")))
-            set(0);
-    });
+    using SetLevels = void (*)(int);
+    static const auto set
+        = reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"));
+    thread_local bool done = false;
+    if (set && !done)
+        set(0);
+    done = true;
 }
 
 // Engines are costly to start (the model is loaded per engine) and not thread-safe: each
@@ -36,7 +40,8 @@ class EnginePool
 public:
     static constexpr size_t kMaxIdle = 4;
 
-    struct Returner {
+    struct Returner
+    {
         EnginePool *pool;
         void operator()(tesseract::TessBaseAPI *engine) const { pool->giveBack(engine); }
     };
@@ -67,26 +72,30 @@ public:
         {
             std::lock_guard guard(m_lock);
             if (m_closed)
-                return Engine(nullptr, Returner{this});
+                return Engine(nullptr, Returner { this });
             if (!m_idle.empty()) {
                 tesseract::TessBaseAPI *engine = m_idle.back();
                 m_idle.pop_back();
-                return Engine(engine, Returner{this});
+                return Engine(engine, Returner { this });
             }
         }
-        keepReadingsSingleThreaded();
+        // Leptonica reports odd boxes of a page on standard error, which diagnostic output keeps
+        // clean; its messages mean nothing to a collector.
+        static std::once_flag quiet;
+        std::call_once(quiet, [] { setMsgSeverity(L_SEVERITY_NONE); });
         auto engine = std::make_unique<tesseract::TessBaseAPI>();
         // No dictionaries: catalog numbers are no words, and loading them dominates start-up.
-        const std::vector<std::string> names = {
-            "load_system_dawg", "load_freq_dawg",  "load_punc_dawg",   "load_number_dawg",
-            "load_unambig_dawg", "load_bigram_dawg", "debug_file", "user_defined_dpi"};
-        const std::vector<std::string> values = {"0", "0", "0", "0", "0", "0", "/dev/null", "300"};
-        if (engine->Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values,
-                         false)
+        const std::vector<std::string> names
+            = { "load_system_dawg", "load_freq_dawg", "load_punc_dawg", "load_number_dawg",
+                  "load_unambig_dawg", "load_bigram_dawg", "debug_file", "user_defined_dpi" };
+        const std::vector<std::string> values
+            = { "0", "0", "0", "0", "0", "0", "/dev/null", "300" };
+        if (engine->Init(
+                nullptr, "eng", tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false)
             != 0)
-            return Engine(nullptr, Returner{this});
+            return Engine(nullptr, Returner { this });
         engine->SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
-        return Engine(engine.release(), Returner{this});
+        return Engine(engine.release(), Returner { this });
     }
 
     size_t idle()
@@ -123,6 +132,7 @@ public:
         QList<TextObservation> lines;
         if (image.isNull() || image.width() < 3 || image.height() < 3)
             return lines;
+        keepReadingSingleThreaded();
         EnginePool::Engine engine = m_pool.borrow();
         if (!engine)
             return lines;
@@ -147,9 +157,9 @@ public:
             if (!text)
                 continue;
             const QRectF box(double(left) / gray.width(), double(top) / gray.height(),
-                             double(right - left) / gray.width(), double(bottom - top) / gray.height());
-            lines.append({QString::fromUtf8(text.get()),
-                          confidenceFromTesseract(it->Confidence(tesseract::RIL_TEXTLINE)), box});
+                double(right - left) / gray.width(), double(bottom - top) / gray.height());
+            lines.append({ QString::fromUtf8(text.get()),
+                confidenceFromTesseract(it->Confidence(tesseract::RIL_TEXTLINE)), box });
         } while (it->Next(tesseract::RIL_TEXTLINE));
         return lines;
     }

@@ -1,12 +1,15 @@
-// The image-scan and text-reading commands, in process and as the real vorla binary.
+// The image-scan, photo-analysis and text-reading commands, in process and as the real vorla binary.
 #include "app/debug_hooks.h"
 
+#include "../scanner/photo_fixtures.h"
 #include "../scanner/recognition_fixtures.h"
 #include "vorla_process.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -185,5 +188,52 @@ TEST(ImageCommands, DamagedImagesLeaveStandardErrorEmpty)
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.lines.size(), 1);
     EXPECT_TRUE(run.lines.value(0).startsWith(u"Error: "_s));
+    EXPECT_TRUE(run.standardError.isEmpty()) << run.standardError.toStdString();
+}
+
+TEST(AnalyzePhotoCommand, PrintsEachRecordWithItsCatalogNumbersBarcodesAndSearches)
+{
+    QTemporaryDir dir;
+    const QImage cover = test::coverImage({u"Low Harbour"_s, u"Ana Lua"_s, u"ABC 1234"_s}, 480, 0, "4006381333931");
+    const QString photoPath = dir.filePath(u"cover.png"_s);
+    ASSERT_TRUE(test::tablePhoto({cover}, {QPointF(330, 300)}, 480, 660, 600, 0.03, 12).save(photoPath));
+    QImage wall(300, 200, QImage::Format_RGB32);
+    wall.fill(QColor(214, 208, 196));
+    const QString wallPath = dir.filePath(u"wall.png"_s);
+    ASSERT_TRUE(wall.save(wallPath));
+    const QString folder = dir.filePath(u"Shelf"_s);
+    ASSERT_TRUE(QDir().mkpath(folder));
+
+    // Failures and an empty photo, in process.
+    const struct {
+        QString path;
+        QString pattern;
+    } cases[] = {
+        {dir.filePath(u"gone.jpg"_s),
+         u"^Error: The file \u201Cgone.jpg\u201D couldn\u2019t be opened because there is no such file.\n$"_s},
+        {writeTextFile(dir),
+         u"^Error: The file \u201Cnotes.txt\u201D couldn\u2019t be opened because it isn\u2019t in the correct format.\n$"_s},
+        {folder, u"^Error: The file \u201CShelf\u201D couldn\u2019t be opened because it is a folder.\n$"_s},
+        {wallPath, u"^0 record\\(s\\) in \\d+\\.\\ds\n$"_s},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        QString output;
+        QTextStream out(&output);
+        EXPECT_EQ(DebugHooks::analyzePhoto(c.path, out), 0);
+        out.flush();
+        EXPECT_TRUE(QRegularExpression(c.pattern).match(output).hasMatch()) << output.toStdString();
+    }
+
+    // The real binary, with a layout named; a cover with a barcode.
+    const test::VorlaRun run = test::runVorla({{u"VORLA_ANALYZE_PHOTO"_s, photoPath}, {u"VORLA_PHOTO_LAYOUT"_s, u"covers"_s}});
+    EXPECT_EQ(run.exitStatus, 0);
+    const std::string printed = run.lines.join(u'\n').toStdString();
+    ASSERT_EQ(run.lines.size(), 5) << printed;
+    EXPECT_TRUE(QRegularExpression(u"^1 record\\(s\\) in \\d+\\.\\ds$"_s).match(run.lines[0]).hasMatch()) << printed;
+    EXPECT_TRUE(run.lines[1].startsWith(u"  1. [cover] Low Harbour "_s)) << printed;
+    EXPECT_EQ(run.lines[2], u"     cat#: [\"ABC 1234\"]"_s) << printed;
+    EXPECT_EQ(run.lines[3], u"     barcode: [\"4006381333931\"]"_s) << printed;
+    EXPECT_TRUE(run.lines[4].startsWith(u"     searches: [\"low harbour"_s)) << printed;
     EXPECT_TRUE(run.standardError.isEmpty()) << run.standardError.toStdString();
 }

@@ -1,7 +1,9 @@
 #include "scanner/photo_analyzer.h"
 
 #include "models/error.h"
+#include "photo_fixtures.h"
 #include "scanner/photo_geometry.h"
+#include "scanner/text_recognizer.h"
 
 #include <QHash>
 #include <QImage>
@@ -290,15 +292,17 @@ TEST(PhotoAnalyzer, VerticalBoxesAreMappedOntoThePhotoAndFiltered)
         = { { u"OTHER WAY"_s, 0.8, QRectF(0.1, 0.7, 0.6, 0.1) } };
     const QList<TextBox> boxes
         = PhotoAnalyzer::readVerticalText(scripted.photo, PhotoGeometry::kUnit, scripted.engines());
-    ASSERT_EQ(textsOf(boxes), (QStringList { u"TALL ENOUGH"_s, u"OTHER WAY"_s }));
+    // Each turn is read as it is and with its print made dark on white.
+    ASSERT_EQ(textsOf(boxes),
+        (QStringList { u"TALL ENOUGH"_s, u"TALL ENOUGH"_s, u"OTHER WAY"_s, u"OTHER WAY"_s }));
     // Clockwise: x from the turned box's top, y from its left.
     EXPECT_NEAR(boxes[0].box.x(), 0.1, 1e-9);
     EXPECT_NEAR(boxes[0].box.y(), 0.2, 1e-9);
     EXPECT_NEAR(boxes[0].box.width(), 0.5, 1e-9);
     EXPECT_NEAR(boxes[0].box.height(), 0.6, 1e-9);
     // Counter-clockwise: x from the turned box's bottom, y from its right.
-    EXPECT_NEAR(boxes[1].box.x(), 0.2, 1e-9);
-    EXPECT_NEAR(boxes[1].box.y(), 0.3, 1e-9);
+    EXPECT_NEAR(boxes[2].box.x(), 0.2, 1e-9);
+    EXPECT_NEAR(boxes[2].box.y(), 0.3, 1e-9);
 }
 
 TEST(PhotoAnalyzer, SpinesReadTopToBottomWithACropAndTheirBarcodes)
@@ -336,15 +340,16 @@ TEST(PhotoAnalyzer, RereadingStopsWhenAPassAddsNothingNew)
     const QList<PhotoEvidence> found
         = PhotoAnalyzer::spines(scripted.photo, {}, scripted.engines());
     EXPECT_EQ(found.size(), 1);
-    // Two passes over the two columns, each read in both turns; not three passes.
-    EXPECT_EQ(scripted.reader->count(Reading::band), 8);
+    // Two passes over the two columns, each read four times (two turns, two renderings of the
+    // print); not three passes.
+    EXPECT_EQ(scripted.reader->count(Reading::band), 16);
 
     Scripted empty(QSize(400, 300));
     EXPECT_TRUE(PhotoAnalyzer::spines(empty.photo, {}, empty.engines()).isEmpty());
     // Nothing found: the whole photo is read again as one band, once.
     EXPECT_EQ(
         empty.reader->count(Reading::clockwise) + empty.reader->count(Reading::counterClockwise),
-        4);
+        8);
 }
 
 TEST(PhotoAnalyzer, AutomaticLayoutDecidesBetweenSpinesAndCovers)
@@ -469,4 +474,185 @@ TEST(PhotoAnalyzer, AStoppedAnalysisEndsWithCancellation)
         EXPECT_THROW(
             PhotoAnalyzer::analyze(scripted.photo, layout, scripted.engines(), stop.get_token()),
             CancelledError);
+}
+
+namespace {
+
+QList<PhotoEvidence> ofKind(const QList<PhotoEvidence> &found, PhotoEvidence::Kind kind)
+{
+    QList<PhotoEvidence> result;
+    for (const PhotoEvidence &e : found) {
+        if (e.kind == kind)
+            result.append(e);
+    }
+    return result;
+}
+
+// The catalog numbers of `truth` that some evidence's lines show.
+int catalogNumbersFound(const QList<PhotoEvidence> &found, const QStringList &truth)
+{
+    int count = 0;
+    for (const QString &number : truth) {
+        const bool seen = std::any_of(found.begin(), found.end(), [&](const PhotoEvidence &e) {
+            return TextRecognizer::catalogNumberCandidates(e.lines).contains(number);
+        });
+        count += seen;
+    }
+    return count;
+}
+
+QStringList barcodesOf(const QList<PhotoEvidence> &found)
+{
+    QStringList codes;
+    for (const PhotoEvidence &e : found)
+        codes += e.barcodes;
+    return codes;
+}
+
+std::string described(const QList<PhotoEvidence> &found)
+{
+    std::string text;
+    for (const PhotoEvidence &e : found)
+        text += rawValue(e.kind).toStdString() + ": " + e.lines.join(u" | "_s).toStdString() + " / "
+            + e.barcodes.join(u',').toStdString() + "\n";
+    return text;
+}
+
+} // namespace
+
+TEST(PhotoAnalyzer, RealEnginesReadShelvesOfSpines)
+{
+    const QList<test::SpineSpec> five = {
+        { u"LOW HARBOUR  ANA LUA  ABC 1234"_s, true, 1.0 },
+        { u"NORTHBOUND  THE TIDES  QRS 4410"_s, false, 1.2 },
+        { u"LANTERNS  MERIDIAN  XYZ 778"_s, true, 1.6, "4006381333931" },
+        { u"SEASIDE  KELP ORCHESTRA  KO 55"_s, false, 0.8 },
+        { u"GLASS CITY  RUNE  GC 2020"_s, true, 1.1 },
+    };
+    const QList<test::SpineSpec> three = {
+        { u"HALF MOON  ORBIT  HM 301"_s, false, 1.0 },
+        { u"COPPER SKY  DELTA  CS 4477"_s, true, 1.0 },
+        { u"WINTER LIGHT  FJORD  WL 912"_s, false, 1.0 },
+    };
+    QImage soft = test::shelfPhoto(three, 420, 640, 9);
+    test::blurAndNoise(soft, 0.7, 6, 9);
+    const struct
+    {
+        const char *name;
+        QImage photo;
+        PhotoLayout layout;
+        QStringList catalogNumbers;
+        int atLeast; // catalog numbers that must be read
+    } cases[] = {
+        { "five spines, their text both ways", test::shelfPhoto(five, 640, 720),
+            PhotoLayout::spines,
+            { u"ABC 1234"_s, u"QRS 4410"_s, u"XYZ 778"_s, u"KO 55"_s, u"GC 2020"_s }, 3 },
+        { "five spines, automatic", test::shelfPhoto(five, 640, 720), PhotoLayout::automatic,
+            { u"ABC 1234"_s, u"QRS 4410"_s, u"XYZ 778"_s, u"KO 55"_s, u"GC 2020"_s }, 3 },
+        { "three soft spines, automatic", soft, PhotoLayout::automatic,
+            { u"HM 301"_s, u"CS 4477"_s, u"WL 912"_s }, 2 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QList<PhotoEvidence> found
+            = PhotoAnalyzer::analyze(c.photo, c.layout, PhotoAnalyzer::defaultEngines());
+        const QList<PhotoEvidence> spines = ofKind(found, PhotoEvidence::Kind::spine);
+        EXPECT_GE(spines.size(), c.atLeast) << described(found);
+        EXPECT_LE(spines.size(), c.catalogNumbers.size()) << described(found);
+        EXPECT_GE(catalogNumbersFound(spines, c.catalogNumbers), c.atLeast) << described(found);
+        for (const PhotoEvidence &spine : spines) {
+            ASSERT_TRUE(spine.crop.has_value());
+            EXPECT_GT(spine.crop->height(), spine.crop->width());
+        }
+        // Only the printed barcode, never a misread one.
+        for (const QString &code : barcodesOf(found))
+            EXPECT_EQ(code, u"4006381333931"_s);
+    }
+}
+
+TEST(PhotoAnalyzer, RealEnginesReadCoversOnATable)
+{
+    const QImage one = test::coverImage(
+        { u"Low Harbour"_s, u"Ana Lua"_s, u"ABC 1234"_s }, 480, 0, "4006381333931");
+    const QImage single = test::tablePhoto({ one }, { QPointF(330, 300) }, 480, 660, 600, 0.03, 12);
+    const QList<QImage> covers = {
+        test::coverImage({ u"Low Harbour"_s, u"Ana Lua"_s, u"ABC 1234"_s }, 400, 0),
+        test::coverImage(
+            { u"Northbound"_s, u"The Tides"_s, u"QRS 4410"_s }, 400, 1, "4006381333931"),
+        test::coverImage({ u"Glass City"_s, u"Rune"_s, u"GC 2020"_s }, 400, 3),
+    };
+    const QImage two = test::tablePhoto(
+        covers.mid(0, 2), { QPointF(280, 330), QPointF(760, 380) }, 380, 1040, 700, 0.06);
+    const QImage three = test::tablePhoto(covers,
+        { QPointF(230, 260), QPointF(660, 300), QPointF(1090, 280) }, 360, 1320, 560, 0.05, 8);
+    const struct
+    {
+        const char *name;
+        QImage photo;
+        int covers;
+        QStringList titles;
+        QStringList catalogNumbers;
+        QStringList barcodes;
+    } cases[] = {
+        { "one cover with a barcode", single, 1, { u"Low Harbour"_s }, { u"ABC 1234"_s },
+            { u"4006381333931"_s } },
+        { "two covers at an angle", two, 2, { u"Low Harbour"_s, u"Northbound"_s },
+            { u"ABC 1234"_s, u"QRS 4410"_s }, { u"4006381333931"_s } },
+        { "three covers at an angle", three, 3,
+            { u"Low Harbour"_s, u"Northbound"_s, u"Glass City"_s },
+            { u"ABC 1234"_s, u"QRS 4410"_s, u"GC 2020"_s }, { u"4006381333931"_s } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QList<PhotoEvidence> found = PhotoAnalyzer::analyze(
+            c.photo, PhotoLayout::automatic, PhotoAnalyzer::defaultEngines());
+        ASSERT_EQ(ofKind(found, PhotoEvidence::Kind::cover).size(), c.covers) << described(found);
+        // Every title, the biggest lettering; the small print of all but one cover at the least.
+        for (const char *title : { "Low Harbour", "Northbound", "Glass City" }) {
+            const bool shown = std::any_of(c.titles.begin(), c.titles.end(),
+                [&](const QString &t) { return t == QString::fromLatin1(title); });
+            const bool read = std::any_of(found.begin(), found.end(), [&](const PhotoEvidence &e) {
+                return e.lines.contains(QString::fromLatin1(title));
+            });
+            EXPECT_EQ(read, shown) << title << "\n" << described(found);
+        }
+        EXPECT_GE(catalogNumbersFound(found, c.catalogNumbers), c.catalogNumbers.size() - 1)
+            << described(found);
+        EXPECT_EQ(barcodesOf(found), c.barcodes) << described(found);
+        for (const PhotoEvidence &cover : found) {
+            ASSERT_TRUE(cover.crop.has_value());
+            EXPECT_LE(std::max(cover.crop->width(), cover.crop->height()), 320);
+        }
+    }
+    // The barcode's evidence is the cover it is printed on.
+    const QList<PhotoEvidence> found
+        = PhotoAnalyzer::analyze(two, PhotoLayout::covers, PhotoAnalyzer::defaultEngines());
+    ASSERT_EQ(found.size(), 2) << described(found);
+    for (const PhotoEvidence &cover : found) {
+        const bool northbound = cover.lines.contains(u"Northbound"_s);
+        EXPECT_EQ(cover.barcodes.isEmpty(), !northbound) << described(found);
+    }
+}
+
+TEST(PhotoAnalyzer, RealEnginesFindNoRecordOnAWallOrAPageOfProse)
+{
+    QImage wall(600, 450, QImage::Format_RGB32);
+    wall.fill(QColor(214, 208, 196));
+    test::blurAndNoise(wall, 0, 10, 21);
+    const QImage prose
+        = test::label({ u"It was late in the evening when the"_s, u"train pulled out of the"_s,
+                          u"station and the rain began to fall"_s, u"over the quiet harbour town"_s,
+                          u"where nobody was waiting for us"_s, u"and the lights went out"_s },
+            26, QSize(600, 450));
+    for (PhotoLayout layout : allPhotoLayouts()) {
+        SCOPED_TRACE(rawValue(layout).toStdString());
+        const QList<PhotoEvidence> onWall
+            = PhotoAnalyzer::analyze(wall, layout, PhotoAnalyzer::defaultEngines());
+        EXPECT_TRUE(onWall.isEmpty()) << described(onWall);
+    }
+    // Lines of prose are horizontal text in abundance: a cover, never a shelf of spines.
+    const QList<PhotoEvidence> page
+        = PhotoAnalyzer::analyze(prose, PhotoLayout::automatic, PhotoAnalyzer::defaultEngines());
+    EXPECT_TRUE(ofKind(page, PhotoEvidence::Kind::spine).isEmpty()) << described(page);
+    EXPECT_LE(page.size(), 1) << described(page);
 }

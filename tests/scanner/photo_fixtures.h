@@ -68,16 +68,16 @@ inline QImage spineImage(const SpineSpec &spec, int length, int thickness, int i
     }
     QImage spine = along.transformed(QTransform().rotate(spec.topToBottom ? 90 : -90));
     if (!spec.barcode.empty()) {
-        // Two pixels a bar at the least, as a phone photo of a shelf shows them.
+        // Printed along the spine, two pixels a bar as a phone photo of a shelf shows them,
+        // its bars as short as the lettering is tall.
         const QImage code = barcodeSymbol(ZXing::BarcodeFormat::EAN13, spec.barcode, 2);
-        const QImage upright = code.transformed(QTransform().rotate(90));
-        const double scale = std::min(1.0, double(thickness - 4) / upright.width());
+        const int bars = std::min(code.height() - 16, thickness * 45 / 100);
+        const QImage shortened = code.copy(0, 8, code.width(), bars);
+        const QImage along = shortened.transformed(QTransform().rotate(90));
         QPainter painter(&spine);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        const QSizeF size(upright.width() * scale, upright.height() * scale);
         painter.drawImage(
-            QRectF(QPointF((thickness - size.width()) / 2, length - size.height() - 8), size),
-            upright);
+            QPointF((thickness - along.width()) / 2.0, length - along.height() - thickness / 4.0),
+            along);
     }
     return spine;
 }
@@ -90,7 +90,7 @@ inline QImage shelfPhoto(const QList<SpineSpec> &spines, int width, int height, 
     for (const SpineSpec &spec : spines)
         total += spec.width;
     const double unit = width * 0.92 / total;
-    const int length = height * 88 / 100;
+    const int length = height * 96 / 100;
     double x = width * 0.04;
     QPainter painter(&photo);
     for (qsizetype i = 0; i < spines.size(); ++i) {
@@ -125,7 +125,7 @@ inline QImage coverImage(
     }
     if (!barcode.empty()) {
         const QImage code
-            = barcodeSymbol(ZXing::BarcodeFormat::EAN13, barcode, std::max(1, side / 160));
+            = barcodeSymbol(ZXing::BarcodeFormat::EAN13, barcode, std::max(3, side / 300));
         painter.drawImage(
             QPointF(side - code.width() - side / 20, side - code.height() - side / 20), code);
     }
