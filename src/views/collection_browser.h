@@ -6,7 +6,7 @@
 
 #include "views/collection_dialogs.h"
 #include "views/collection_filter.h"
-#include "views/collection_order.h"
+#include "models/collection_order.h"
 
 #include <QDateTime>
 #include <QObject>

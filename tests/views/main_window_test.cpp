@@ -7,6 +7,7 @@
 #include "app/vorla_commands.h"
 #include "models/model_context.h"
 #include "models/record.h"
+#include "views/collection_filter.h"
 #include "views/inspector_stand_in.h"
 #include "views/search_empty_view.h"
 
@@ -19,6 +20,7 @@
 #include <QToolBar>
 
 #include "isolated_settings.h"
+#include "support/reference_order.h"
 
 #include <gtest/gtest.h>
 
@@ -293,8 +295,9 @@ TEST_F(MainWindowTest, TypingOnShowsWhatAFreshSearchShows)
     };
     const auto fresh = [&w, this] {
         QStringList list;
-        for (const Record *record : visibleRecords(context.records(), w.searchText(), w.sidebar(),
-                 w.sortKey(), w.sortAscending(), QDateTime::currentDateTimeUtc()))
+        const QList<Record *> kept = filterRecords(
+            context.records(), w.searchText(), w.sidebar(), QDateTime::currentDateTimeUtc());
+        for (const Record *record : reference::displayOrder(kept, w.sortKey(), w.sortAscending()))
             list.append(record->title());
         return list;
     };
