@@ -163,6 +163,26 @@ void Record::replaceCover(const std::optional<QByteArray> &cover)
     changed();
 }
 
+std::optional<Record::PreparedCover> Record::prepareCover(const QByteArray &data)
+{
+    std::optional<QByteArray> cover = ImageUtil::downscaledJPEG(data, kCoverMaxPixel, kCoverQuality);
+    if (!cover)
+        return std::nullopt;
+    std::optional<QByteArray> thumbnail
+        = ImageUtil::downscaledJPEG(*cover, kThumbnailMaxPixel, kCoverQuality);
+    return PreparedCover { *cover, thumbnail.value_or(QByteArray()) };
+}
+
+void Record::storeCover(const std::optional<PreparedCover> &cover)
+{
+    m_cover = heldBytes(cover ? std::optional(cover->cover) : std::nullopt);
+    m_thumbnail = heldBytes(cover && !cover->thumbnail.isEmpty() ? std::optional(cover->thumbnail)
+                                                                 : std::nullopt);
+    ++m_coverRevision;
+    m_imagesChanged = true;
+    changed();
+}
+
 namespace {
 
 char16_t asciiLower(char16_t c)
@@ -256,6 +276,12 @@ bool Record::matches(const QString &search) const
 
 void Record::applyReleaseMetadata(const RecordDraft &draft)
 {
+    applyReleaseMetadata(draft,
+        draft.coverImageData ? prepareCover(*draft.coverImageData) : std::nullopt);
+}
+
+void Record::applyReleaseMetadata(const RecordDraft &draft, const std::optional<PreparedCover> &cover)
+{
     auto fill = [](const QString &value, auto setter) {
         if (!value.isEmpty())
             setter(value);
@@ -283,11 +309,8 @@ void Record::applyReleaseMetadata(const RecordDraft &draft)
     if (draft.sourceURL)
         setSourceURL(draft.sourceURL);
     // A download that is not an image must not throw away a good cover.
-    if (draft.coverImageData) {
-        if (auto cover = ImageUtil::downscaledJPEG(*draft.coverImageData, kCoverMaxPixel,
-                                                   kCoverQuality))
-            replaceCover(cover);
-    }
+    if (cover)
+        storeCover(cover);
 }
 
 QList<std::pair<QString, int>> Record::genreCounts(const QList<Record *> &records)

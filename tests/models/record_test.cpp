@@ -135,6 +135,29 @@ TEST(Record, SetCoverDownscalesAndCounts)
     EXPECT_EQ(record.coverRevision(), 3);
 }
 
+TEST(Record, PreparedCoverIsWhatMetadataStores)
+{
+    EXPECT_EQ(Record::prepareCover(QByteArray("not an image")), std::nullopt);
+    const std::optional<Record::PreparedCover> prepared
+        = Record::prepareCover(test::encodedImage(3000, 1500));
+    ASSERT_TRUE(prepared);
+    EXPECT_EQ(QImage::fromData(prepared->cover).size(), QSize(1200, 600));
+    EXPECT_EQ(QImage::fromData(prepared->thumbnail).size(), QSize(400, 200));
+
+    Record record;
+    RecordDraft draft;
+    draft.coverImageData = QByteArray("bytes the worker already turned into the cover");
+    record.applyReleaseMetadata(draft, prepared);
+    EXPECT_EQ(record.coverImageData(), prepared->cover);
+    EXPECT_EQ(record.thumbnailData(), prepared->thumbnail);
+    EXPECT_EQ(record.coverRevision(), 1);
+
+    // No prepared cover (the download was no image): the cover stays.
+    record.applyReleaseMetadata(draft, std::nullopt);
+    EXPECT_EQ(record.coverImageData(), prepared->cover);
+    EXPECT_EQ(record.coverRevision(), 1);
+}
+
 TEST(Record, SearchFoldsCaseBeyondASCII)
 {
     Record record;
