@@ -28,6 +28,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QCloseEvent>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -105,6 +106,22 @@ MainWindow::MainWindow(
     setTableView(m_browser->table());
     setStatusBarView(m_browser->statusBar());
     updateCollectionPage();
+    restoreLayout();
+}
+
+void MainWindow::restoreLayout()
+{
+    const AppSettings &settings = AppSettings::shared();
+    restoreGeometry(settings.value(AppSettings::windowGeometryKey).toByteArray());
+    m_splitter->restoreState(settings.value(AppSettings::windowSplitterKey).toByteArray());
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    AppSettings &settings = AppSettings::shared();
+    settings.setValue(AppSettings::windowGeometryKey, saveGeometry());
+    settings.setValue(AppSettings::windowSplitterKey, m_splitter->saveState());
+    QMainWindow::closeEvent(event);
 }
 
 MainWindow::~MainWindow() = default;
@@ -233,6 +250,19 @@ void MainWindow::buildMenus()
     edit->addAction(tr("Paste"), QKeySequence::Paste, this, [] { invokeOnFocus("paste"); });
     edit->addAction(
         tr("Select All"), QKeySequence::SelectAll, this, [] { invokeOnFocus("selectAll"); });
+    edit->addSeparator();
+    // The collection's Delete key is handled by the views, so the item carries no shortcut
+    // of its own that would take the key from the search field.
+    QAction *remove = edit->addAction(tr("Delete"), this, [this] {
+        const QList<QUuid> ids = m_state->visibleSelection();
+        if (!ids.isEmpty())
+            recordActions().deleteRecords(ids);
+    });
+    remove->setObjectName(QStringLiteral("editDelete"));
+    const auto updateRemove = [this, remove] { remove->setEnabled(!m_state->visibleSelection().isEmpty()); };
+    connect(m_state, &BrowsingState::selectionChanged, remove, updateRemove);
+    connect(m_state, &BrowsingState::visibleRecordsChanged, remove, updateRemove);
+    updateRemove();
     edit->addSeparator();
     edit->addAction(tr("Find"), QKeySequence::Find, this, [this] {
         m_searchField->setFocus(Qt::ShortcutFocusReason);

@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTest>
 #include <QToolBar>
 
@@ -331,4 +332,49 @@ TEST_F(MainWindowTest, TypingOnShowsWhatAFreshSearchShows)
     EXPECT_EQ(titles(), fresh());
     type(QStringLiteral("ha"));
     EXPECT_EQ(titles(), (QStringList { u"Harmony"_s, u"Ha ha"_s }));
+}
+
+TEST_F(MainWindowTest, EditMenuDeletesTheVisibleSelection)
+{
+    Record *shown = add(QStringLiteral("Harbor Lights"), QStringLiteral("Marta Quill"));
+    Record *hidden = add(QStringLiteral("Glasshouse"), QStringLiteral("Juniper"));
+    MainWindow &w = window();
+    auto *remove = w.findChild<QAction *>(QStringLiteral("editDelete"));
+    ASSERT_NE(remove, nullptr);
+    settle();
+    EXPECT_FALSE(remove->isEnabled());
+
+    w.browsingState()->setSearchText(QStringLiteral("harbor"));
+    w.browsingState()->setSelection({ shown->id(), hidden->id() });
+    settle();
+    ASSERT_TRUE(remove->isEnabled());
+    remove->trigger();
+    // Only what is shown, and only as far as the confirmation.
+    EXPECT_EQ(w.browsingState()->pendingDelete(), QList<QUuid> { shown->id() });
+    EXPECT_EQ(context.records().size(), 2);
+}
+
+TEST_F(MainWindowTest, SizePlaceAndColumnsComeBackNextRun)
+{
+    add(QStringLiteral("Harbor Lights"), QStringLiteral("Marta Quill"));
+    QList<int> columns;
+    {
+        MainWindow first(&context, &appState, &refresher);
+        first.resize(1000, 700);
+        first.show();
+        settle();
+        auto *splitter = first.findChild<QSplitter *>();
+        ASSERT_NE(splitter, nullptr);
+        QList<int> sizes = splitter->sizes();
+        sizes[0] += 40;
+        sizes[1] -= 40;
+        splitter->setSizes(sizes);
+        columns = splitter->sizes();
+        first.close();
+    }
+    MainWindow next(&context, &appState, &refresher);
+    next.show();
+    settle();
+    EXPECT_EQ(next.size(), QSize(1000, 700));
+    EXPECT_EQ(next.findChild<QSplitter *>()->sizes(), columns);
 }
