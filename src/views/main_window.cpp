@@ -272,11 +272,13 @@ void MainWindow::buildMenus()
     m_viewGroup = new QActionGroup(this);
     m_gridAction
         = new QAction(symbolIcon(QStringLiteral("square.grid.2x2")), tr("Grid"), m_viewGroup);
+    m_gridAction->setObjectName(QStringLiteral("viewGrid"));
     m_gridAction->setCheckable(true);
     m_gridAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
     m_gridAction->setToolTip(tr("Switch between cover grid and list"));
     connect(m_gridAction, &QAction::triggered, this, [this] { setViewMode(ViewMode::grid); });
     m_listAction = new QAction(symbolIcon(QStringLiteral("list.bullet")), tr("List"), m_viewGroup);
+    m_listAction->setObjectName(QStringLiteral("viewList"));
     m_listAction->setCheckable(true);
     m_listAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
     m_listAction->setToolTip(tr("Switch between cover grid and list"));
@@ -285,6 +287,7 @@ void MainWindow::buildMenus()
     m_sortKeyGroup = new QActionGroup(this);
     for (SortKey key : allSortKeys) {
         QAction *action = new QAction(displayName(key), m_sortKeyGroup);
+        action->setObjectName(QStringLiteral("sortBy.") + rawValue(key));
         action->setCheckable(true);
         action->setData(rawValue(key));
         connect(action, &QAction::triggered, this,
@@ -294,6 +297,7 @@ void MainWindow::buildMenus()
     for (const bool ascending : { true, false }) {
         QAction *action
             = new QAction(ascending ? tr("Ascending") : tr("Descending"), m_sortOrderGroup);
+        action->setObjectName(ascending ? QStringLiteral("sortAscending") : QStringLiteral("sortDescending"));
         action->setCheckable(true);
         action->setData(ascending);
         connect(action, &QAction::triggered, this,
@@ -302,6 +306,7 @@ void MainWindow::buildMenus()
 
     m_inspectorAction
         = new QAction(symbolIcon(QStringLiteral("sidebar.trailing")), tr("Inspector"), this);
+    m_inspectorAction->setObjectName(QStringLiteral("toggleInspector"));
     m_inspectorAction->setCheckable(true);
     m_inspectorAction->setChecked(true);
     m_inspectorAction->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I));

@@ -149,17 +149,9 @@ TEST_F(MainWindowTest, ViewAndSortControlsWriteTheSettings)
     QSignalSpy sorted(w.browsingState(), &BrowsingState::sortChanged);
     QToolBar *bar = w.findChild<QToolBar *>();
     ASSERT_NE(bar, nullptr);
-    QAction *list = nullptr;
-    QAction *year = nullptr;
-    QAction *descending = nullptr;
-    for (QAction *action : w.findChildren<QAction *>()) {
-        if (action->text() == u"List")
-            list = action;
-        if (action->text() == u"Year")
-            year = action;
-        if (action->text() == u"Descending")
-            descending = action;
-    }
+    auto *list = w.findChild<QAction *>(u"viewList"_s);
+    auto *year = w.findChild<QAction *>(u"sortBy.year"_s);
+    auto *descending = w.findChild<QAction *>(u"sortDescending"_s);
     ASSERT_TRUE(list && year && descending);
     list->trigger();
     EXPECT_EQ(w.viewMode(), ViewMode::list);
@@ -170,11 +162,9 @@ TEST_F(MainWindowTest, ViewAndSortControlsWriteTheSettings)
     EXPECT_EQ(sorted.count(), 2);
     // A change made elsewhere (another window, the table header) shows in the menus.
     AppSettings::shared().setSortKey(SortKey::title);
-    for (QAction *action : w.findChildren<QAction *>()) {
-        if (action->text() == u"Title") {
-            EXPECT_TRUE(action->isChecked());
-        }
-    }
+    auto *title = w.findChild<QAction *>(u"sortBy.title"_s);
+    ASSERT_NE(title, nullptr);
+    EXPECT_TRUE(title->isChecked());
 }
 
 TEST_F(MainWindowTest, SortsVisibleRecordsByTheChosenKey)
@@ -211,11 +201,7 @@ TEST_F(MainWindowTest, InspectorFollowsTheSelection)
     EXPECT_EQ(w.browsingState()->selectedRecords().size(), 1);
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("Harbor Lights"));
 
-    QAction *toggle = nullptr;
-    for (QAction *action : w.findChildren<QAction *>()) {
-        if (action->text() == u"Inspector")
-            toggle = action;
-    }
+    auto *toggle = w.findChild<QAction *>(u"toggleInspector"_s);
     ASSERT_NE(toggle, nullptr);
     toggle->trigger();
     EXPECT_FALSE(w.showInspector());
