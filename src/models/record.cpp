@@ -192,10 +192,17 @@ char16_t asciiLower(char16_t c)
 
 constexpr char kNotASCII = char(0x80);
 
-// A text's units as an ASCII search compares them: Unicode simple case folding (so the
-// Kelvin sign still matches "k"), then anything outside ASCII as one marker.
-void appendFolded(QByteArray &key, const QString &text)
+bool isASCII(const QString &text)
 {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// A text's units as an ASCII search compares them: composed (NFC), so "e" and a combining
+// accent are one letter outside ASCII as "é" is; Unicode simple case folding (so the Kelvin
+// sign still matches "k"); then anything outside ASCII as one marker.
+void appendFolded(QByteArray &key, const QString &stored)
+{
+    const QString text = isASCII(stored) ? stored : stored.normalized(QString::NormalizationForm_C);
     for (const QChar c : text) {
         const char16_t folded = c.unicode() < 0x80 ? asciiLower(c.unicode()) : char16_t(c.toCaseFolded().unicode());
         key.append(folded < 0x80 ? char(folded) : kNotASCII);
@@ -227,12 +234,17 @@ QByteArray Record::buildSearchKey() const
             size += text.size() + 1;
     }
     key.reserve(size);
+    m_searchBeyondASCII = false;
+    const auto append = [this, &key](const QString &text) {
+        m_searchBeyondASCII = m_searchBeyondASCII || !isASCII(text);
+        appendFolded(key, text);
+    };
     for (const QString *text : {&m_title, &m_artist, &m_label, &m_catalogNumber, &m_barcode, &m_format,
                                 &m_country, &m_notes, &m_location})
-        appendFolded(key, *text);
+        append(*text);
     for (const QStringList *list : {&m_genres, &m_styles}) {
         for (const QString &text : *list)
-            appendFolded(key, text);
+            append(text);
     }
     return key;
 }
@@ -263,7 +275,15 @@ bool Record::matches(const QString &search) const
             != std::string_view::npos)
             return true;
     } else {
-        auto has = [&search](const QString &text) { return text.contains(search, Qt::CaseInsensitive); };
+        prepareSearch();
+        const QString composed = search.normalized(QString::NormalizationForm_C);
+        const bool compose = m_searchBeyondASCII;
+        auto has = [&composed, compose](const QString &text) {
+            if (text.contains(composed, Qt::CaseInsensitive))
+                return true;
+            return compose && !isASCII(text)
+                && text.normalized(QString::NormalizationForm_C).contains(composed, Qt::CaseInsensitive);
+        };
         if (has(m_title) || has(m_artist) || has(m_label) || has(m_catalogNumber) || has(m_barcode)
             || has(m_format) || has(m_country) || has(m_notes) || has(m_location))
             return true;

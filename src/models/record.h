@@ -200,6 +200,9 @@ private:
     // text holds; 0x80 also ends each text, so no match runs from one text into the next.
     // Null until built; cleared by every change.
     mutable QByteArray m_searchKey;
+    // Some searched text holds a character outside ASCII: a search in other letters then
+    // compares the texts in composed form (NFC).
+    mutable bool m_searchBeyondASCII = false;
 };
 
 } // namespace vorla

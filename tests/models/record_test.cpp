@@ -158,6 +158,22 @@ TEST(Record, PreparedCoverIsWhatMetadataStores)
     EXPECT_EQ(record.coverRevision(), 1);
 }
 
+TEST(Record, SearchComparesComposedText)
+{
+    const QString decomposed = QStringLiteral("Cafe\u0301 Tacvba");
+    const QString composed = QStringLiteral("Caf\u00e9 Tacvba");
+    for (const QString &stored : {decomposed, composed}) {
+        Record record;
+        record.setTitle(stored);
+        SCOPED_TRACE(stored.toStdString());
+        // Accents count, however either side spells them.
+        EXPECT_TRUE(record.matches(QStringLiteral("caf\u00e9")));
+        EXPECT_TRUE(record.matches(QStringLiteral("CAFE\u0301")));
+        EXPECT_FALSE(record.matches(QStringLiteral("cafe")));
+        EXPECT_TRUE(record.matches(QStringLiteral("tacvba")));
+    }
+}
+
 TEST(Record, SearchFoldsCaseBeyondASCII)
 {
     Record record;
