@@ -77,6 +77,9 @@ CollectionBrowser::CollectionBrowser(BrowsingState *state, AppState *appState, M
     connect(m_model, &CollectionModel::sortRequested, state,
             [state](SortKey key, bool ascending) { state->setSort(key, ascending); });
     connect(state, &BrowsingState::pendingDeleteChanged, this, &CollectionBrowser::pendingDeleteChanged);
+    // A new filter or sort shows its first records; edits and deletes keep the place.
+    for (auto signal : {&BrowsingState::sidebarChanged, &BrowsingState::searchTextChanged, &BrowsingState::sortChanged})
+        connect(state, signal, this, [this] { m_showTop = true; });
 
     // The empty view's ways in; those whose sheets are not part of this build stay hidden.
     connect(m_empty, &EmptyCollectionView::importCSVRequested, appState, [appState] { appState->setShowImporter(true); });
@@ -131,6 +134,11 @@ RecordActions CollectionBrowser::recordActions() const
 void CollectionBrowser::visibleRecordsChanged()
 {
     m_model->setRecords(m_state->visibleRecords());
+    if (m_showTop) {
+        m_showTop = false;
+        m_grid->scrollToTop();
+        m_table->scrollToTop();
+    }
     m_statusBar->setVisibleCount(m_state->visibleRecords().size());
     m_statusBar->setSliderShown(AppSettings::shared().viewMode() == ViewMode::grid
                                 && !m_state->context()->records().isEmpty());

@@ -66,6 +66,7 @@ private:
     CollectionStatusBar *m_statusBar = nullptr;
     CollectionOperations *m_operations = nullptr;
     bool m_sidebarScheduled = false;
+    bool m_showTop = false;
 };
 
 } // namespace vorla

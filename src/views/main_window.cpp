@@ -11,6 +11,7 @@
 #include "views/collection_browser.h"
 #include "views/collection_filter.h"
 #include "views/collection_grid_view.h"
+#include "views/collection_model.h"
 #include "views/collection_status_bar.h"
 #include "views/collection_table_view.h"
 #include "views/empty_collection_view.h"
@@ -546,6 +547,14 @@ void MainWindow::applyDebugAction(const std::optional<QString> &action)
     if (*action == u"select") {
         const QList<Record *> all = newestFirst(m_context->records());
         m_state->setSelection(all.isEmpty() ? QSet<QUuid>() : QSet<QUuid> { all.first()->id() });
+        // The staged selection is shown, wherever the display order puts it.
+        if (!all.isEmpty()) {
+            const int row = m_browser->model()->rowOf(all.first()->id());
+            if (row >= 0) {
+                m_browser->grid()->scrollTo(m_browser->model()->index(row, 0));
+                m_browser->table()->scrollTo(m_browser->model()->index(row, 0));
+            }
+        }
     } else if (*action == u"list") {
         setViewMode(ViewMode::list);
     }

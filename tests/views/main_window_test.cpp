@@ -17,7 +17,9 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QScrollBar>
 #include <QSplitter>
+#include <QAbstractScrollArea>
 #include <QTest>
 #include <QToolBar>
 
@@ -25,6 +27,8 @@
 #include "support/reference_order.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -363,4 +367,28 @@ TEST_F(MainWindowTest, SizePlaceAndColumnsComeBackNextRun)
     settle();
     EXPECT_EQ(next.size(), QSize(1000, 700));
     EXPECT_EQ(next.findChild<QSplitter *>()->sizes(), columns);
+}
+
+TEST_F(MainWindowTest, ANewFilterOrSortShowsTheTop)
+{
+    for (int i = 0; i < 60; ++i)
+        add(QStringLiteral("Record %1").arg(i), QStringLiteral("Artist %1").arg(i), i);
+    MainWindow &w = window();
+    w.resize(1000, 600);
+    w.show();
+    settle();
+    auto *grid = static_cast<QAbstractScrollArea *>(w.gridView());
+    QScrollBar *bar = grid->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const auto scrolledAfter = [&](const std::function<void()> &change) {
+        bar->setValue(bar->maximum());
+        change();
+        settle();
+        return bar->value();
+    };
+    EXPECT_EQ(scrolledAfter([&] { w.browsingState()->setSidebar(SidebarItem::recent()); }), 0);
+    EXPECT_EQ(scrolledAfter([&] { w.browsingState()->setSearchText(QStringLiteral("record")); }), 0);
+    EXPECT_EQ(scrolledAfter([&] { w.browsingState()->setSort(SortKey::title, false); }), 0);
+    // An edit keeps the place.
+    EXPECT_EQ(scrolledAfter([&] { context.records().first()->setRating(4); }), bar->maximum());
 }
