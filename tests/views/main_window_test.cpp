@@ -13,6 +13,8 @@
 #include "views/search_empty_view.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSettings>
@@ -391,4 +393,21 @@ TEST_F(MainWindowTest, ANewFilterOrSortShowsTheTop)
     EXPECT_EQ(scrolledAfter([&] { w.browsingState()->setSort(SortKey::title, false); }), 0);
     // An edit keeps the place.
     EXPECT_EQ(scrolledAfter([&] { context.records().first()->setRating(4); }), bar->maximum());
+}
+
+TEST_F(MainWindowTest, RefreshProgressTextIsNotCutWhileThereIsRoom)
+{
+    Record *a = add(QStringLiteral("Harbor Lights"), QStringLiteral("Marta Quill"));
+    MainWindow &w = window();
+    w.resize(1200, 700);
+    w.show();
+    settle();
+    w.recordActions().refresh({ a->id() });
+    ASSERT_TRUE(refresher.isRunning());
+    w.statusBarView()->layout()->activate();
+    auto *text = w.statusBarView()->findChild<QLabel *>(u"progressText"_s);
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->isVisibleTo(w.statusBarView()));
+    EXPECT_GE(text->width(), text->sizeHint().width()) << text->text().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !refresher.isRunning(); }, 5000));
 }
