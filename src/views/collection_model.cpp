@@ -246,6 +246,22 @@ QVariant CollectionModel::data(const QModelIndex &index, int role) const
         if (index.column() == rating)
             return tr("%1 of 5 stars").arg(record->rating());
         return {};
+    case Qt::ToolTipRole:
+        // The whole text of what a narrow column or tile may elide; the cover column is the
+        // grid's tile, which shows title and artist.
+        switch (index.column()) {
+        case cover:
+            return data(index, TitleRole).toString() + u'\n' + data(index, ArtistRole).toString();
+        case artist:
+        case title:
+        case label:
+        case catalogNumber:
+        case format:
+            break;
+        default:
+            return {};
+        }
+        break;
     case Qt::DisplayRole:
         break;
     default:

@@ -40,6 +40,7 @@ CollectionStatusBar::CollectionStatusBar(MetadataRefresher *refresher, QWidget *
     setPalette(dim);
 
     auto *layout = new QHBoxLayout(this);
+    m_layout = layout;
     layout->setContentsMargins(14, 6, 14, 6);
     layout->setSpacing(12);
 
@@ -49,6 +50,7 @@ CollectionStatusBar::CollectionStatusBar(MetadataRefresher *refresher, QWidget *
     m_progress->setFixedWidth(120);
     m_progress->setMaximumHeight(8);
     m_progressText = new QLabel(this);
+    m_progressText->setObjectName(QStringLiteral("progressText"));
     m_progressText->setTextFormat(Qt::PlainText);
     m_progressText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_stop = new QPushButton(tr("Stop"), this);
@@ -60,7 +62,9 @@ CollectionStatusBar::CollectionStatusBar(MetadataRefresher *refresher, QWidget *
     layout->addWidget(m_progressText, 1);
     layout->addWidget(m_stop);
     layout->addWidget(m_count);
+    // The space beside the count; while the progress shows, its text takes all of it.
     layout->addStretch(1);
+    m_spacerIndex = layout->count() - 1;
 
     m_sliderGroup = new QWidget(this);
     auto *sliderLayout = new QHBoxLayout(m_sliderGroup);
@@ -107,6 +111,17 @@ void CollectionStatusBar::setTileSize(double size)
     m_slider->setValue(int(std::lround(size)));
 }
 
+void CollectionStatusBar::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    // The divider between the collection and the bar.
+    QPainter painter(this);
+    QColor line = palette().color(QPalette::WindowText);
+    line.setAlphaF(0.15);
+    painter.setPen(line);
+    painter.drawLine(0, 0, width(), 0);
+}
+
 QString CollectionStatusBar::text() const
 {
     return isShowingProgress() ? m_progressText->text() : m_count->text();
@@ -124,6 +139,7 @@ void CollectionStatusBar::refresherChanged()
     m_progressText->setVisible(running);
     m_stop->setVisible(running);
     m_count->setVisible(!running);
+    m_layout->setStretch(m_spacerIndex, running ? 0 : 1);
     if (running) {
         m_progress->setValue(int(std::lround(m_refresher->progress() * 1000)));
         m_progressText->setText(

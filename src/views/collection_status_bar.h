@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -32,6 +33,9 @@ public:
 signals:
     void tileSizeEdited(double size);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void refresherChanged();
 
@@ -43,6 +47,8 @@ private:
     QWidget *m_sliderGroup = nullptr;
     QSlider *m_slider = nullptr;
     bool m_sliderShown = false;
+    QHBoxLayout *m_layout = nullptr;
+    int m_spacerIndex = -1;
 };
 
 } // namespace vorla

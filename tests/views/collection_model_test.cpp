@@ -152,3 +152,18 @@ TEST(CollectionModel, HeadersAndTheirSortKeys)
         }
     }
 }
+
+TEST(CollectionModel, ToolTipsHoldTheWholeText)
+{
+    ModelContext context;
+    auto owned = std::make_unique<Record>();
+    owned->setTitle(QStringLiteral("A Title Long Enough To Be Cut In A Narrow Column"));
+    owned->setArtist(QStringLiteral("Someone"));
+    Record *record = context.insert(std::move(owned));
+    CollectionModel model(&context);
+    model.setRecords({ record });
+    EXPECT_EQ(model.index(0, CollectionModel::title).data(Qt::ToolTipRole).toString(), record->title());
+    EXPECT_EQ(model.index(0, CollectionModel::cover).data(Qt::ToolTipRole).toString(),
+        record->title() + QStringLiteral("\nSomeone"));
+    EXPECT_FALSE(model.index(0, CollectionModel::year).data(Qt::ToolTipRole).isValid());
+}

@@ -1,4 +1,5 @@
 #include "views/main_window.h"
+#include "views/browsing_state.h"
 #include "views/collection_status_bar.h"
 
 #include "app/app_settings.h"
@@ -7,20 +8,29 @@
 #include "app/vorla_commands.h"
 #include "models/model_context.h"
 #include "models/record.h"
+#include "views/collection_filter.h"
 #include "views/inspector_stand_in.h"
 #include "views/search_empty_view.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QAbstractScrollArea>
 #include <QTest>
 #include <QToolBar>
 
 #include "isolated_settings.h"
+#include "support/reference_order.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -95,7 +105,7 @@ TEST_F(MainWindowTest, HasTheWindowsPartsAndTitle)
         menus.append(menu->text().remove(u'&'));
     EXPECT_EQ(menus, (QStringList { u"File"_s, u"Edit"_s, u"View"_s, u"Help"_s }));
 
-    w.setSidebar(SidebarItem::ofDecade(1970));
+    w.browsingState()->setSidebar(SidebarItem::ofDecade(1970));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("1970s"));
 }
 
@@ -111,7 +121,7 @@ TEST_F(MainWindowTest, CollectionAreaFollowsTheRules)
 {
     MainWindow &w = window();
     // An empty store shows the empty view even with a search text.
-    w.setSearchText(QStringLiteral("zzz"));
+    w.browsingState()->setSearchText(QStringLiteral("zzz"));
     settle();
     EXPECT_EQ(w.collectionPage(), MainWindow::CollectionPage::empty);
 
@@ -124,9 +134,9 @@ TEST_F(MainWindowTest, CollectionAreaFollowsTheRules)
 
     w.searchField()->setText(QStringLiteral("  harbor\t"));
     settle();
-    EXPECT_EQ(w.searchText(), QStringLiteral("  harbor\t"));
+    EXPECT_EQ(w.browsingState()->searchText(), QStringLiteral("  harbor\t"));
     EXPECT_EQ(w.collectionPage(), MainWindow::CollectionPage::grid);
-    EXPECT_EQ(w.visibleRecords().size(), 1);
+    EXPECT_EQ(w.browsingState()->visibleRecords().size(), 1);
     EXPECT_EQ(
         static_cast<CollectionStatusBar *>(w.statusBarView())->text(), QStringLiteral("1 record"));
 
@@ -134,7 +144,7 @@ TEST_F(MainWindowTest, CollectionAreaFollowsTheRules)
     settle();
     EXPECT_EQ(w.collectionPage(), MainWindow::CollectionPage::table);
     EXPECT_EQ(QSettings().value(QStringLiteral("viewMode")).toString(), QStringLiteral("list"));
-    w.setSearchText(QStringLiteral("nothing like it"));
+    w.browsingState()->setSearchText(QStringLiteral("nothing like it"));
     settle();
     EXPECT_EQ(w.collectionPage(), MainWindow::CollectionPage::searchEmpty);
 }
@@ -142,35 +152,25 @@ TEST_F(MainWindowTest, CollectionAreaFollowsTheRules)
 TEST_F(MainWindowTest, ViewAndSortControlsWriteTheSettings)
 {
     MainWindow &w = window();
-    QSignalSpy sorted(&w, &MainWindow::sortChanged);
+    QSignalSpy sorted(w.browsingState(), &BrowsingState::sortChanged);
     QToolBar *bar = w.findChild<QToolBar *>();
     ASSERT_NE(bar, nullptr);
-    QAction *list = nullptr;
-    QAction *year = nullptr;
-    QAction *descending = nullptr;
-    for (QAction *action : w.findChildren<QAction *>()) {
-        if (action->text() == u"List")
-            list = action;
-        if (action->text() == u"Year")
-            year = action;
-        if (action->text() == u"Descending")
-            descending = action;
-    }
+    auto *list = w.findChild<QAction *>(u"viewList"_s);
+    auto *year = w.findChild<QAction *>(u"sortBy.year"_s);
+    auto *descending = w.findChild<QAction *>(u"sortDescending"_s);
     ASSERT_TRUE(list && year && descending);
     list->trigger();
     EXPECT_EQ(w.viewMode(), ViewMode::list);
     year->trigger();
     descending->trigger();
-    EXPECT_EQ(w.sortKey(), SortKey::year);
-    EXPECT_FALSE(w.sortAscending());
+    EXPECT_EQ(w.browsingState()->sortKey(), SortKey::year);
+    EXPECT_FALSE(w.browsingState()->sortAscending());
     EXPECT_EQ(sorted.count(), 2);
     // A change made elsewhere (another window, the table header) shows in the menus.
     AppSettings::shared().setSortKey(SortKey::title);
-    for (QAction *action : w.findChildren<QAction *>()) {
-        if (action->text() == u"Title") {
-            EXPECT_TRUE(action->isChecked());
-        }
-    }
+    auto *title = w.findChild<QAction *>(u"sortBy.title"_s);
+    ASSERT_NE(title, nullptr);
+    EXPECT_TRUE(title->isChecked());
 }
 
 TEST_F(MainWindowTest, SortsVisibleRecordsByTheChosenKey)
@@ -179,12 +179,12 @@ TEST_F(MainWindowTest, SortsVisibleRecordsByTheChosenKey)
     add(QStringLiteral("A"), QStringLiteral("Abe"), 1);
     MainWindow &w = window();
     settle();
-    ASSERT_EQ(w.visibleRecords().size(), 2);
-    EXPECT_EQ(w.visibleRecords().first()->artist(), QStringLiteral("Abe"));
-    EXPECT_EQ(w.records().first()->artist(), QStringLiteral("Abe")); // newest first
-    w.setSort(SortKey::dateAdded, true);
+    ASSERT_EQ(w.browsingState()->visibleRecords().size(), 2);
+    EXPECT_EQ(w.browsingState()->visibleRecords().first()->artist(), QStringLiteral("Abe"));
+    EXPECT_EQ(newestFirst(context.records()).first()->artist(), QStringLiteral("Abe")); // newest first
+    w.browsingState()->setSort(SortKey::dateAdded, true);
     settle();
-    EXPECT_EQ(w.visibleRecords().first()->artist(), QStringLiteral("Zed"));
+    EXPECT_EQ(w.browsingState()->visibleRecords().first()->artist(), QStringLiteral("Zed"));
 }
 
 TEST_F(MainWindowTest, InspectorFollowsTheSelection)
@@ -193,25 +193,21 @@ TEST_F(MainWindowTest, InspectorFollowsTheSelection)
     Record *b = add(QStringLiteral("Glasshouse"), QStringLiteral("Juniper"));
     MainWindow &w = window();
     w.show();
-    w.setSelection({ a->id() });
+    w.browsingState()->setSelection({ a->id() });
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("Harbor Lights"));
-    w.setSelection({ a->id(), b->id() });
+    w.browsingState()->setSelection({ a->id(), b->id() });
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("2 Records Selected"));
-    w.setSelection({});
+    w.browsingState()->setSelection({});
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("Collection"));
 
     // A selected record that is deleted simply drops out.
-    w.setSelection({ a->id(), b->id() });
+    w.browsingState()->setSelection({ a->id(), b->id() });
     context.remove(b->id());
     settle();
-    EXPECT_EQ(w.selectedRecords().size(), 1);
+    EXPECT_EQ(w.browsingState()->selectedRecords().size(), 1);
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("Harbor Lights"));
 
-    QAction *toggle = nullptr;
-    for (QAction *action : w.findChildren<QAction *>()) {
-        if (action->text() == u"Inspector")
-            toggle = action;
-    }
+    auto *toggle = w.findChild<QAction *>(u"toggleInspector"_s);
     ASSERT_NE(toggle, nullptr);
     toggle->trigger();
     EXPECT_FALSE(w.showInspector());
@@ -225,7 +221,7 @@ TEST_F(MainWindowTest, RecordActionsOnlyChangeStateOrQueueWork)
     RecordActions actions = w.recordActions();
     EXPECT_FALSE(static_cast<bool>(actions.edit));
     actions.deleteRecords({ a->id() });
-    EXPECT_EQ(w.pendingDelete(), QList<QUuid> { a->id() });
+    EXPECT_EQ(w.browsingState()->pendingDelete(), QList<QUuid> { a->id() });
     EXPECT_EQ(context.records().size(), 1);
     actions.refresh({ a->id(), QUuid::createUuid() });
     EXPECT_TRUE(refresher.isRunning());
@@ -237,19 +233,19 @@ TEST_F(MainWindowTest, StagedActionsSelectAndList)
 {
     MainWindow &w = window();
     w.applyDebugAction(QStringLiteral("select"));
-    EXPECT_TRUE(w.selection().isEmpty()); // empty store
+    EXPECT_TRUE(w.browsingState()->selection().isEmpty()); // empty store
 
     add(QStringLiteral("Old"), QStringLiteral("A"), 5);
     Record *newest = add(QStringLiteral("New"), QStringLiteral("B"), 0);
     w.applyDebugAction(QStringLiteral("select"));
-    EXPECT_EQ(w.selection(), QSet<QUuid> { newest->id() });
+    EXPECT_EQ(w.browsingState()->selection(), QSet<QUuid> { newest->id() });
 
     w.applyDebugAction(QStringLiteral("List"));
     EXPECT_EQ(w.viewMode(), ViewMode::grid);
     w.applyDebugAction(QStringLiteral("list"));
     EXPECT_EQ(w.viewMode(), ViewMode::list);
     w.applyDebugAction(std::nullopt);
-    EXPECT_EQ(w.selection(), QSet<QUuid> { newest->id() });
+    EXPECT_EQ(w.browsingState()->selection(), QSet<QUuid> { newest->id() });
 }
 
 TEST_F(MainWindowTest, PlacedViewsReplaceTheBrowsersViews)
@@ -287,19 +283,20 @@ TEST_F(MainWindowTest, TypingOnShowsWhatAFreshSearchShows)
     MainWindow &w = window();
     const auto titles = [&w] {
         QStringList list;
-        for (const Record *record : w.visibleRecords())
+        for (const Record *record : w.browsingState()->visibleRecords())
             list.append(record->title());
         return list;
     };
     const auto fresh = [&w, this] {
         QStringList list;
-        for (const Record *record : visibleRecords(context.records(), w.searchText(), w.sidebar(),
-                 w.sortKey(), w.sortAscending(), QDateTime::currentDateTimeUtc()))
+        const QList<Record *> kept = filterRecords(
+            context.records(), w.browsingState()->searchText(), w.browsingState()->sidebar(), QDateTime::currentDateTimeUtc());
+        for (const Record *record : reference::displayOrder(kept, w.browsingState()->sortKey(), w.browsingState()->sortAscending()))
             list.append(record->title());
         return list;
     };
     const auto type = [&](const QString &text) {
-        w.setSearchText(text);
+        w.browsingState()->setSearchText(text);
         settle();
         EXPECT_EQ(titles(), fresh()) << text.toStdString();
     };
@@ -318,13 +315,99 @@ TEST_F(MainWindowTest, TypingOnShowsWhatAFreshSearchShows)
     EXPECT_EQ(titles(), fresh());
     EXPECT_TRUE(titles().contains(QStringLiteral("Harmony")));
     type(QStringLiteral("harv"));
-    w.setSidebar(SidebarItem::recent());
+    w.browsingState()->setSidebar(SidebarItem::recent());
     settle();
     EXPECT_EQ(titles(), fresh());
     type(QStringLiteral("h"));
-    w.setSort(SortKey::title, false);
+    w.browsingState()->setSort(SortKey::title, false);
     settle();
     EXPECT_EQ(titles(), fresh());
     type(QStringLiteral("ha"));
     EXPECT_EQ(titles(), (QStringList { u"Harmony"_s, u"Ha ha"_s }));
+}
+
+TEST_F(MainWindowTest, EditMenuDeletesTheVisibleSelection)
+{
+    Record *shown = add(QStringLiteral("Harbor Lights"), QStringLiteral("Marta Quill"));
+    Record *hidden = add(QStringLiteral("Glasshouse"), QStringLiteral("Juniper"));
+    MainWindow &w = window();
+    auto *remove = w.findChild<QAction *>(QStringLiteral("editDelete"));
+    ASSERT_NE(remove, nullptr);
+    settle();
+    EXPECT_FALSE(remove->isEnabled());
+
+    w.browsingState()->setSearchText(QStringLiteral("harbor"));
+    w.browsingState()->setSelection({ shown->id(), hidden->id() });
+    settle();
+    ASSERT_TRUE(remove->isEnabled());
+    remove->trigger();
+    // Only what is shown, and only as far as the confirmation.
+    EXPECT_EQ(w.browsingState()->pendingDelete(), QList<QUuid> { shown->id() });
+    EXPECT_EQ(context.records().size(), 2);
+}
+
+TEST_F(MainWindowTest, SizePlaceAndColumnsComeBackNextRun)
+{
+    add(QStringLiteral("Harbor Lights"), QStringLiteral("Marta Quill"));
+    QList<int> columns;
+    {
+        MainWindow first(&context, &appState, &refresher);
+        first.resize(1000, 700);
+        first.show();
+        settle();
+        auto *splitter = first.findChild<QSplitter *>();
+        ASSERT_NE(splitter, nullptr);
+        QList<int> sizes = splitter->sizes();
+        sizes[0] += 40;
+        sizes[1] -= 40;
+        splitter->setSizes(sizes);
+        columns = splitter->sizes();
+        first.close();
+    }
+    MainWindow next(&context, &appState, &refresher);
+    next.show();
+    settle();
+    EXPECT_EQ(next.size(), QSize(1000, 700));
+    EXPECT_EQ(next.findChild<QSplitter *>()->sizes(), columns);
+}
+
+TEST_F(MainWindowTest, ANewFilterOrSortShowsTheTop)
+{
+    for (int i = 0; i < 60; ++i)
+        add(QStringLiteral("Record %1").arg(i), QStringLiteral("Artist %1").arg(i), i);
+    MainWindow &w = window();
+    w.resize(1000, 600);
+    w.show();
+    settle();
+    auto *grid = static_cast<QAbstractScrollArea *>(w.gridView());
+    QScrollBar *bar = grid->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const auto scrolledAfter = [&](const std::function<void()> &change) {
+        bar->setValue(bar->maximum());
+        change();
+        settle();
+        return bar->value();
+    };
+    EXPECT_EQ(scrolledAfter([&] { w.browsingState()->setSidebar(SidebarItem::recent()); }), 0);
+    EXPECT_EQ(scrolledAfter([&] { w.browsingState()->setSearchText(QStringLiteral("record")); }), 0);
+    EXPECT_EQ(scrolledAfter([&] { w.browsingState()->setSort(SortKey::title, false); }), 0);
+    // An edit keeps the place.
+    EXPECT_EQ(scrolledAfter([&] { context.records().first()->setRating(4); }), bar->maximum());
+}
+
+TEST_F(MainWindowTest, RefreshProgressTextIsNotCutWhileThereIsRoom)
+{
+    Record *a = add(QStringLiteral("Harbor Lights"), QStringLiteral("Marta Quill"));
+    MainWindow &w = window();
+    w.resize(1200, 700);
+    w.show();
+    settle();
+    w.recordActions().refresh({ a->id() });
+    ASSERT_TRUE(refresher.isRunning());
+    w.statusBarView()->layout()->activate();
+    auto *text = w.statusBarView()->findChild<QLabel *>(u"progressText"_s);
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->isVisibleTo(w.statusBarView()));
+    EXPECT_GE(text->width(), text->sizeHint().width()) << text->text().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !refresher.isRunning(); }, 5000));
 }

@@ -1,6 +1,6 @@
-#include "views/collection_order.h"
+#include "models/collection_order.h"
 
-#include "views/collection_filter.h"
+#include "support/reference_order.h"
 
 #include "models/record.h"
 
@@ -52,9 +52,7 @@ QList<Record *> pointers(const std::vector<std::unique_ptr<Record>> &records)
 
 QList<Record *> displayOrder(const QList<Record *> &records, SortKey key, bool ascending)
 {
-    QList<Record *> expected = newestFirst(records);
-    sortForDisplay(expected, key, ascending);
-    return expected;
+    return reference::displayOrder(records, key, ascending);
 }
 
 } // namespace
@@ -96,6 +94,31 @@ TEST(CollectionOrder, FollowsEditsInsertsAndRemovalsOnceInvalidated)
 
     order.invalidate();
     EXPECT_TRUE(order.sorted({}, SortKey::year, false).isEmpty());
+}
+
+TEST(CollectionOrder, RemovalsLeaveKeptAndFreshOrdersRight)
+{
+    const auto owned = shelfWithTies(200);
+    QList<Record *> records = pointers(owned);
+    CollectionOrder order;
+    // Orders computed before the removal, and ranks that later orders start from.
+    order.sorted(records, SortKey::label, true);
+    order.sorted(records, SortKey::title, false);
+    order.sorted(records, SortKey::artist, true);
+
+    QSet<QUuid> gone;
+    for (int i = 0; i < records.size(); i += 3)
+        gone.insert(records[i]->id());
+    order.recordsRemoved(gone);
+    records.removeIf([&gone](const Record *record) { return gone.contains(record->id()); });
+    for (SortKey key : allSortKeys) {
+        for (bool ascending : {true, false}) {
+            SCOPED_TRACE(rawValue(key).toStdString() + (ascending ? " ascending" : " descending"));
+            EXPECT_EQ(order.sorted(records, key, ascending), displayOrder(records, key, ascending));
+        }
+    }
+    order.recordsRemoved({QUuid::createUuid()}); // unknown ids change nothing
+    EXPECT_EQ(order.sorted(records, SortKey::year, true), displayOrder(records, SortKey::year, true));
 }
 
 TEST(CollectionOrder, EditsThatMoveARecordAreFollowedAndOthersKeepTheOrders)

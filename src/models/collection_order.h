@@ -7,7 +7,9 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <QUuid>
 
 #include <vector>
 
@@ -18,10 +20,14 @@ class Record;
 class CollectionOrder
 {
 public:
-    // The records in display order: the same as sortForDisplay(newestFirst(records)).
+    // The records in display order: newest first, then stably by the key and direction, then
+    // by artist, year and title ascending.
     const QList<Record *> &sorted(const QList<Record *> &records, SortKey key, bool ascending);
     // Records came or went, or their sort values changed.
     void invalidate();
+    // These records are being removed (they must still be alive): they leave every order
+    // computed so far, which stay valid for the rest.
+    void recordsRemoved(const QSet<QUuid> &ids);
     // These records were edited: only what reads a changed value is computed again (a
     // favourite toggle or new notes leave every order as it was, a new rating only the
     // rating orders, a new title the title ranks and the tie-breaking order).
