@@ -218,6 +218,16 @@ QString CoverEditor::message() const
     return m_message->text();
 }
 
+QString CoverEditor::dropHint() const
+{
+    return m_preview->hint();
+}
+
+bool CoverEditor::isDropTargeted() const
+{
+    return m_preview->targeted;
+}
+
 void CoverEditor::setMessage(const QString &message)
 {
     m_message->setText(message);

@@ -42,6 +42,10 @@ public:
     bool isBusy() const { return m_busy; }
     // Why the last image was not taken; empty after a success.
     QString message() const;
+    // The preview's hint ("Drop artwork here", "Drop to replace" while pointed at) and
+    // whether a drag over it would be taken.
+    QString dropHint() const;
+    bool isDropTargeted() const;
 
     // The three roads in, and the way out.
     void takeImageData(const QByteArray &data);

@@ -70,17 +70,20 @@ struct TokenOutcome
 
 QStringList SettingsWindow::currencies()
 {
-    static const QStringList list = [] {
+    static const QStringList list = currencies(QLocale());
+    return list;
+}
+
+QStringList SettingsWindow::currencies(const QLocale &locale)
+{
         QStringList codes { QStringLiteral("USD"), QStringLiteral("EUR"), QStringLiteral("GBP"),
             QStringLiteral("CAD"), QStringLiteral("AUD"), QStringLiteral("JPY"),
             QStringLiteral("SEK"), QStringLiteral("NOK"), QStringLiteral("DKK"),
             QStringLiteral("CHF"), QStringLiteral("NZD") };
-        const QString local = QLocale().currencySymbol(QLocale::CurrencyIsoCode);
+        const QString local = locale.currencySymbol(QLocale::CurrencyIsoCode);
         if (!local.isEmpty() && !codes.contains(local))
             codes.append(local);
         return codes;
-    }();
-    return list;
 }
 
 QString SettingsWindow::currencyRowText(const QString &code)

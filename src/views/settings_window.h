@@ -14,6 +14,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QLocale;
 class QPushButton;
 
 namespace vorla {
@@ -47,6 +48,7 @@ public:
 
     // The codes offered: eleven common ones, then the locale's own when it is not among them.
     static QStringList currencies();
+    static QStringList currencies(const QLocale &locale);
     // "EUR — Euro"
     static QString currencyRowText(const QString &code);
     // Asks the desktop's file manager to show the file selected; opens its folder when the
