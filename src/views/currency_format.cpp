@@ -55,12 +55,16 @@ FormatHandle currencyFormat(const QString &code, Precision precision)
 
 std::optional<double> plainNumber(QString text)
 {
-    // Currency symbols, codes and spaces around the number do not matter here.
-    static const QRegularExpression noise(QStringLiteral("[^0-9.,\\-\\x{2212}']"));
-    text.remove(noise);
-    text.replace(QChar(0x2212), u'-');
-    if (text.isEmpty())
+    // A currency symbol or code may stand before or after the number, nothing inside it.
+    static const QRegularExpression shape(QStringLiteral(
+        "^[^0-9.,\\-\\x{2212}]*([-\\x{2212}]?[0-9.,][0-9.,' \\x{00A0}\\x{202F}]*)[^0-9]*$"));
+    const QRegularExpressionMatch match = shape.match(text);
+    if (!match.hasMatch())
         return std::nullopt;
+    text = match.captured(1);
+    static const QRegularExpression spaces(QStringLiteral("[ \\x{00A0}\\x{202F}]"));
+    text.remove(spaces);
+    text.replace(QChar(0x2212), u'-');
     bool ok = false;
     const double local = QLocale().toDouble(text, &ok);
     if (ok)
