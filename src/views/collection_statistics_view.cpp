@@ -136,7 +136,8 @@ void StatTile::paintEvent(QPaintEvent *)
         Qt::AlignLeft | Qt::AlignVCenter, caption.elidedText(m_label, Qt::ElideRight, available));
 }
 
-CollectionStatsView::CollectionStatsView(ModelContext *context, AppSettings &settings, QWidget *parent)
+CollectionStatsView::CollectionStatsView(
+    ModelContext *context, AppSettings &settings, QWidget *parent)
     : QWidget(parent)
     , m_context(context)
     , m_settings(settings)

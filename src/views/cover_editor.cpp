@@ -109,15 +109,15 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF square = QRectF(rect()).adjusted(0, 0, 0, 0);
         const qreal side = qMin(square.width(), square.height());
-        const QRectF cover(
-            (width() - side) / 2, (height() - side) / 2, side, side);
+        const QRectF cover((width() - side) / 2, (height() - side) / 2, side, side);
         if (targeted) {
             QPen dashed(palette().color(QPalette::Highlight), 3, Qt::CustomDashLine, Qt::FlatCap,
                 Qt::MiterJoin);
             dashed.setDashPattern({ 2, 2 });
             painter.setPen(dashed);
             painter.setBrush(Qt::NoBrush);
-            painter.drawRoundedRect(cover.adjusted(1.5, 1.5, -1.5, -1.5), kCornerRadius, kCornerRadius);
+            painter.drawRoundedRect(
+                cover.adjusted(1.5, 1.5, -1.5, -1.5), kCornerRadius, kCornerRadius);
         }
         const QString text = hint();
         if (text.isEmpty())
@@ -262,10 +262,9 @@ template <typename Work> void CoverEditor::encode(Work work)
     m_encoding.request_stop();
     m_encoding = std::stop_source();
     setBusy(true);
-    runTask(this, m_encoding.get_token(),
-        [work = std::move(work)](std::stop_token) -> std::optional<QByteArray> {
-            return work();
-        },
+    runTask(
+        this, m_encoding.get_token(),
+        [work = std::move(work)](std::stop_token) -> std::optional<QByteArray> { return work(); },
         [this](TaskResult<std::optional<QByteArray>> result) {
             std::optional<QByteArray> cover;
             if (result.hasValue())

@@ -13,7 +13,8 @@ namespace vorla::CurrencyFormat {
 
 namespace {
 
-struct FormatCloser {
+struct FormatCloser
+{
     void operator()(UNumberFormat *format) const { unum_close(format); }
 };
 using FormatHandle = std::unique_ptr<UNumberFormat, FormatCloser>;
@@ -88,7 +89,8 @@ QString format(double amount, const QString &code, Precision precision)
     if (FormatHandle format = currencyFormat(code, precision)) {
         UChar buffer[128];
         UErrorCode status = U_ZERO_ERROR;
-        const int32_t length = unum_formatDouble(format.get(), amount, buffer, 128, nullptr, &status);
+        const int32_t length
+            = unum_formatDouble(format.get(), amount, buffer, 128, nullptr, &status);
         if (U_SUCCESS(status))
             return fromUChars(buffer, length);
     }
@@ -123,8 +125,8 @@ QString name(const QString &code)
     UErrorCode status = U_ZERO_ERROR;
     UBool isChoiceFormat = false;
     int32_t length = 0;
-    const UChar *result = ucurr_getName(uchars(code), locale.constData(), UCURR_LONG_NAME,
-        &isChoiceFormat, &length, &status);
+    const UChar *result = ucurr_getName(
+        uchars(code), locale.constData(), UCURR_LONG_NAME, &isChoiceFormat, &length, &status);
     if (U_FAILURE(status) || !result || length == 0)
         return code;
     return fromUChars(result, length);

@@ -2,6 +2,7 @@
 
 #include "models/model_context.h"
 #include "models/record.h"
+#include "views/collection_filter.h"
 #include "views/collection_statistics_view.h"
 #include "views/multi_selection_view.h"
 #include "views/record_detail_view.h"
@@ -54,17 +55,16 @@ void InspectorView::update()
         }
     }
     // Newest first, as the library lists them; ties must not follow the set's hash order.
-    std::sort(selected.begin(), selected.end(), [](const Record *a, const Record *b) {
-        if (a->dateAdded() != b->dateAdded())
-            return a->dateAdded() > b->dateAdded();
-        return a->id() < b->id();
-    });
+    std::sort(selected.begin(), selected.end(),
+        [](const Record *a, const Record *b) { return a->id() < b->id(); });
+    selected = newestFirst(selected);
 
     if (selected.size() == 1) {
         const QUuid id = selected.first()->id();
         // A new record starts with a fresh view; the same one keeps its state.
         if (!m_detail || m_detail->recordID() != id) {
-            auto *fresh = new RecordDetailView(m_context, id, m_actions, m_makeLookup, m_settings, this);
+            auto *fresh
+                = new RecordDetailView(m_context, id, m_actions, m_makeLookup, m_settings, this);
             addWidget(fresh);
             setCurrentWidget(fresh);
             if (m_detail) {

@@ -63,17 +63,18 @@ void CoverStack::paintEvent(QPaintEvent *)
         painter.rotate(kTurnDegrees * qreal(i));
         for (int blur = 3; blur >= 1; --blur) {
             QPainterPath shadow;
-            shadow.addRoundedRect(cover.translated(0, 3).adjusted(-blur, -blur, blur, blur),
-                8 + blur, 8 + blur);
+            shadow.addRoundedRect(
+                cover.translated(0, 3).adjusted(-blur, -blur, blur, blur), 8 + blur, 8 + blur);
             painter.fillPath(shadow, QColor(0, 0, 0, 28));
         }
-        paintSquareImage(painter, cover, recordCoverImage(*record, false), coverSeed(*record), 8,
-            palette());
+        paintSquareImage(
+            painter, cover, recordCoverImage(*record, false), coverSeed(*record), 8, palette());
         painter.restore();
     }
 }
 
-MultiSelectionView::MultiSelectionView(ModelContext *context, RecordActions actions, QWidget *parent)
+MultiSelectionView::MultiSelectionView(
+    ModelContext *context, RecordActions actions, QWidget *parent)
     : QWidget(parent)
     , m_context(context)
     , m_actions(std::move(actions))
@@ -106,8 +107,8 @@ MultiSelectionView::MultiSelectionView(ModelContext *context, RecordActions acti
         column->addWidget(button);
         return button;
     };
-    connect(addButton(QStringLiteral("favoritesButton"), QStringLiteral("heart"),
-                tr("Add to Favorites")),
+    connect(addButton(
+                QStringLiteral("favoritesButton"), QStringLiteral("heart"), tr("Add to Favorites")),
         &QPushButton::clicked, this, &MultiSelectionView::addToFavorites);
     connect(addButton(QStringLiteral("refreshButton"), QStringLiteral("arrow.clockwise"),
                 tr("Refresh Metadata")),

@@ -340,8 +340,8 @@ void RecordDetailView::reload()
     m_sleeveRow->setValue(gradeLabel(shown->sleeveConditionRaw()));
     m_locationRow->setValue(shown->location());
     updatePrice();
-    m_purchasedRow->setValue(shown->purchaseDate() ? abbreviatedDate(*shown->purchaseDate())
-                                                   : QString());
+    m_purchasedRow->setValue(
+        shown->purchaseDate() ? abbreviatedDate(*shown->purchaseDate()) : QString());
     m_addedRow->setValue(abbreviatedDate(shown->dateAdded()));
     reloadTracks(*shown);
     m_notesText->setText(shown->notes());
@@ -435,9 +435,8 @@ void RecordDetailView::refresh()
     // and finds its record again by id.
     runTask(
         m_context, m_refreshStop.get_token(),
-        [lookup, discogsID, musicBrainzID, barcode](std::stop_token stop) {
-            return lookup(discogsID, musicBrainzID, barcode, stop);
-        },
+        [lookup, discogsID, musicBrainzID, barcode](
+            std::stop_token stop) { return lookup(discogsID, musicBrainzID, barcode, stop); },
         [view, context, id](TaskResult<std::optional<RecordDraft>> result) {
             std::optional<QString> error;
             try {

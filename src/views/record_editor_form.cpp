@@ -79,9 +79,8 @@ QString RecordEditorForm::nextTrackPosition(const QList<Track> &tracks)
     // The first character may be a letter outside the basic plane (two UTF-16 units).
     const qsizetype letterLength
         = last.size() > 1 && last.at(0).isHighSurrogate() && last.at(1).isLowSurrogate() ? 2 : 1;
-    const char32_t letter = letterLength == 2
-        ? QChar::surrogateToUcs4(last.at(0), last.at(1))
-        : char32_t(last.at(0).unicode());
+    const char32_t letter = letterLength == 2 ? QChar::surrogateToUcs4(last.at(0), last.at(1))
+                                              : char32_t(last.at(0).unicode());
     if (!QChar::isLetter(letter))
         return {};
     const QString rest = last.mid(letterLength);
@@ -127,8 +126,8 @@ void RecordEditorForm::build()
     headerRow->setSpacing(18);
     m_cover = new CoverEditor(header);
     m_cover->setFixedWidth(kCoverWidth);
-    connect(m_cover, &CoverEditor::coverEdited, this,
-        [this](const std::optional<QByteArray> &cover) {
+    connect(
+        m_cover, &CoverEditor::coverEdited, this, [this](const std::optional<QByteArray> &cover) {
             m_draft.coverImageData = cover;
             m_draft.coverChanged = true;
             changed();
@@ -214,7 +213,8 @@ void RecordEditorForm::build()
     m_trackRows = new QVBoxLayout;
     m_trackRows->setSpacing(4);
     tracklistLayout->addLayout(m_trackRows);
-    auto *addTrack = new QPushButton(symbolIcon(QStringLiteral("plus")), tr("Add Track"), tracklist);
+    auto *addTrack
+        = new QPushButton(symbolIcon(QStringLiteral("plus")), tr("Add Track"), tracklist);
     addTrack->setObjectName(QStringLiteral("addTrackButton"));
     connect(addTrack, &QPushButton::clicked, this, &RecordEditorForm::addTrack);
     tracklistLayout->addWidget(addTrack, 0, Qt::AlignLeft);
@@ -245,12 +245,10 @@ void RecordEditorForm::build()
     text(m_format, &RecordDraft::format);
     text(m_barcode, &RecordDraft::barcode);
     text(m_location, &RecordDraft::location);
-    connect(m_title, &QLineEdit::textEdited, this, [this] {
-        m_cover->setSeed(m_draft.artist + m_draft.title);
-    });
-    connect(m_artist, &QLineEdit::textEdited, this, [this] {
-        m_cover->setSeed(m_draft.artist + m_draft.title);
-    });
+    connect(m_title, &QLineEdit::textEdited, this,
+        [this] { m_cover->setSeed(m_draft.artist + m_draft.title); });
+    connect(m_artist, &QLineEdit::textEdited, this,
+        [this] { m_cover->setSeed(m_draft.artist + m_draft.title); });
     connect(m_year, &QLineEdit::textEdited, this, [this](const QString &value) {
         bool ok = false;
         const int year = value.toInt(&ok);
@@ -279,7 +277,8 @@ void RecordEditorForm::build()
     connect(m_price, &QLineEdit::textEdited, this, [this](const QString &value) {
         if (value.trimmed().isEmpty())
             m_draft.purchasePrice.reset();
-        else if (const std::optional<double> price = CurrencyFormat::parse(value, m_settings.currencyCode()))
+        else if (const std::optional<double> price
+            = CurrencyFormat::parse(value, m_settings.currencyCode()))
             m_draft.purchasePrice = price;
         else
             return;
@@ -423,8 +422,8 @@ void RecordEditorForm::rebuildTracks()
         auto *remove = new QToolButton(row);
         remove->setObjectName(QStringLiteral("removeTrackButton"));
         remove->setAutoRaise(true);
-        remove->setIcon(symbolIcon(QStringLiteral("minus.circle.fill"),
-            palette().color(QPalette::PlaceholderText)));
+        remove->setIcon(symbolIcon(
+            QStringLiteral("minus.circle.fill"), palette().color(QPalette::PlaceholderText)));
         remove->setToolTip(tr("Remove track"));
         remove->setAccessibleName(tr("Remove track"));
         connect(remove, &QToolButton::clicked, this, [this, id] { removeTrack(id); });

@@ -26,8 +26,8 @@ public:
     static constexpr int kWidth = 640;
     static constexpr int kHeight = 720;
 
-    RecordEditorSheet(ModelContext *context, const QUuid &id, AppSettings &settings,
-        QWidget *parent = nullptr);
+    RecordEditorSheet(
+        ModelContext *context, const QUuid &id, AppSettings &settings, QWidget *parent = nullptr);
 
     QUuid recordID() const { return m_id; }
     RecordEditorForm *form() const { return m_form; }
@@ -36,7 +36,8 @@ public:
 
     // Writes into `record` only the fields in which `edited` differs from `original` (the
     // draft the sheet started from), so changes made meanwhile elsewhere survive.
-    static void applyChanges(const RecordDraft &original, const RecordDraft &edited, Record &record);
+    static void applyChanges(
+        const RecordDraft &original, const RecordDraft &edited, Record &record);
 
 private:
     void updateSaveEnabled();

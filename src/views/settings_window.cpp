@@ -76,14 +76,14 @@ QStringList SettingsWindow::currencies()
 
 QStringList SettingsWindow::currencies(const QLocale &locale)
 {
-        QStringList codes { QStringLiteral("USD"), QStringLiteral("EUR"), QStringLiteral("GBP"),
-            QStringLiteral("CAD"), QStringLiteral("AUD"), QStringLiteral("JPY"),
-            QStringLiteral("SEK"), QStringLiteral("NOK"), QStringLiteral("DKK"),
-            QStringLiteral("CHF"), QStringLiteral("NZD") };
-        const QString local = locale.currencySymbol(QLocale::CurrencyIsoCode);
-        if (!local.isEmpty() && !codes.contains(local))
-            codes.append(local);
-        return codes;
+    QStringList codes { QStringLiteral("USD"), QStringLiteral("EUR"), QStringLiteral("GBP"),
+        QStringLiteral("CAD"), QStringLiteral("AUD"), QStringLiteral("JPY"), QStringLiteral("SEK"),
+        QStringLiteral("NOK"), QStringLiteral("DKK"), QStringLiteral("CHF"),
+        QStringLiteral("NZD") };
+    const QString local = locale.currencySymbol(QLocale::CurrencyIsoCode);
+    if (!local.isEmpty() && !codes.contains(local))
+        codes.append(local);
+    return codes;
 }
 
 QString SettingsWindow::currencyRowText(const QString &code)
@@ -99,9 +99,10 @@ void SettingsWindow::revealInFileManager(const QUrl &file)
         QDesktopServices::openUrl(folder);
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
-        QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1"),
-        QStringLiteral("ShowItems"));
+    QDBusMessage call
+        = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+            QStringLiteral("/org/freedesktop/FileManager1"),
+            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList { file.toString(QUrl::FullyEncoded) } << QString();
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, folder] {
@@ -208,13 +209,13 @@ SettingsWindow::SettingsWindow(
     m_currency->setObjectName(QStringLiteral("currencyPicker"));
     for (const QString &code : currencies())
         m_currency->addItem(currencyRowText(code), code);
-    connect(m_currency, &QComboBox::activated, this, [this](int index) {
-        m_settings.setCurrencyCode(m_currency->itemData(index).toString());
-    });
+    connect(m_currency, &QComboBox::activated, this,
+        [this](int index) { m_settings.setCurrencyCode(m_currency->itemData(index).toString()); });
     collectionForm->addRow(tr("Currency"), m_currency);
     auto *showLibrary = new QPushButton(tr("Show in File Manager"), collection);
     showLibrary->setObjectName(QStringLiteral("showLibraryButton"));
-    connect(showLibrary, &QPushButton::clicked, this, [this] { m_reveal(Persistence::storeURL()); });
+    connect(
+        showLibrary, &QPushButton::clicked, this, [this] { m_reveal(Persistence::storeURL()); });
     collectionForm->addRow(tr("Library"), showLibrary);
     layout->addWidget(collection);
     layout->addStretch(1);

@@ -1,4 +1,5 @@
 #include "services/discogs_token.h"
+#include "support/fake_keyring.h"
 
 #include "services/keychain.h"
 
@@ -16,31 +17,7 @@ using namespace vorla;
 
 namespace {
 
-// A keyring item in memory; a refused save keeps what was stored, as the keyring does.
-class FakeStore : public DiscogsToken::Store
-{
-public:
-    std::optional<QString> read() override
-    {
-        ++reads;
-        std::lock_guard lock(mutex);
-        return item;
-    }
-    int save(const QString &value) override
-    {
-        std::lock_guard lock(mutex);
-        saved.append(value);
-        if (status == 0)
-            item = value.isEmpty() ? std::nullopt : std::optional(value);
-        return status;
-    }
-
-    std::mutex mutex;
-    std::optional<QString> item;
-    int status = 0;
-    std::atomic<int> reads = 0;
-    QStringList saved;
-};
+using FakeStore = test::FakeKeyring;
 
 class DiscogsTokenTest : public testing::Test
 {

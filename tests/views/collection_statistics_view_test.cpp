@@ -37,7 +37,8 @@ TEST_F(StatisticsTest, EmptyCollectionShowsZeroesAndNoSections)
 
 TEST_F(StatisticsTest, FiguresOverTheCollection)
 {
-    const struct {
+    const struct
+    {
         const char *artist;
         std::optional<double> price;
         bool favorite;
@@ -63,10 +64,10 @@ TEST_F(StatisticsTest, FiguresOverTheCollection)
     EXPECT_EQ(figures.favorites, 2);
     EXPECT_DOUBLE_EQ(figures.spent, 20.80);
     // Eight genres: the six most frequent, ties by name.
-    const QList<std::pair<QString, int>> top = {
-        { QStringLiteral("Rock"), 2 }, { QStringLiteral("Blues"), 1 },
-        { QStringLiteral("Electronic"), 1 }, { QStringLiteral("Funk / Soul"), 1 },
-        { QStringLiteral("Jazz"), 1 }, { QStringLiteral("Latin"), 1 } };
+    const QList<std::pair<QString, int>> top
+        = { { QStringLiteral("Rock"), 2 }, { QStringLiteral("Blues"), 1 },
+              { QStringLiteral("Electronic"), 1 }, { QStringLiteral("Funk / Soul"), 1 },
+              { QStringLiteral("Jazz"), 1 }, { QStringLiteral("Latin"), 1 } };
     EXPECT_EQ(figures.topGenres, top);
 
     CollectionStatsView view(context.get(), settings);

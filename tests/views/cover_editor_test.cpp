@@ -105,7 +105,8 @@ TEST_F(CoverEditorTest, HintsAndTheRemoveButtonFollowTheCover)
 TEST_F(CoverEditorTest, DroppedFileBecomesADownscaledJpeg)
 {
     QMimeData data;
-    data.setUrls({ QUrl::fromLocalFile(file(QStringLiteral("big.png"), encodedImage(2400, 1200))) });
+    data.setUrls(
+        { QUrl::fromLocalFile(file(QStringLiteral("big.png"), encodedImage(2400, 1200))) });
     EXPECT_EQ(dragAndDrop(data), std::make_pair(true, true));
     EXPECT_TRUE(editor.isBusy());
     waitUntilIdle();
@@ -119,8 +120,10 @@ TEST_F(CoverEditorTest, DropTakesTheFirstReadableImage)
     QMimeData data;
     data.setUrls({ QUrl::fromLocalFile(file(QStringLiteral("notes.txt"), "not an image")),
         QUrl(QStringLiteral("https://example.com/cover.jpg")),
-        QUrl::fromLocalFile(file(QStringLiteral("blue.png"), encodedImage(50, 50, "PNG", Qt::blue))),
-        QUrl::fromLocalFile(file(QStringLiteral("red.png"), encodedImage(50, 50, "PNG", Qt::red))) });
+        QUrl::fromLocalFile(
+            file(QStringLiteral("blue.png"), encodedImage(50, 50, "PNG", Qt::blue))),
+        QUrl::fromLocalFile(
+            file(QStringLiteral("red.png"), encodedImage(50, 50, "PNG", Qt::red))) });
     EXPECT_EQ(dragAndDrop(data), std::make_pair(true, true));
     waitUntilIdle();
     const QColor color = colorOf(editor.cover());
@@ -166,7 +169,8 @@ TEST_F(CoverEditorTest, ImageThatCannotBeDecodedKeepsTheCoverAndSaysSo)
     waitUntilIdle();
     EXPECT_EQ(editor.cover(), before);
     EXPECT_EQ(edited.count(), 0);
-    EXPECT_EQ(editor.message(), QStringLiteral("That image couldn't be read. The cover is unchanged."));
+    EXPECT_EQ(
+        editor.message(), QStringLiteral("That image couldn't be read. The cover is unchanged."));
     EXPECT_FALSE(editor.findChild<QLabel *>(QStringLiteral("coverMessage"))->isHidden());
 
     // The next good image clears the message.

@@ -8,7 +8,8 @@ using namespace vorla;
 
 TEST(CurrencyFormat, FormatsAndReadsPricesInTheLocale)
 {
-    const struct {
+    const struct
+    {
         QLocale locale;
         const char *code;
         double amount;
@@ -28,10 +29,12 @@ TEST(CurrencyFormat, FormatsAndReadsPricesInTheLocale)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.shown);
         QLocale::setDefault(c.locale);
-        const QString shown = CurrencyFormat::format(c.amount, QString::fromLatin1(c.code), c.precision);
+        const QString shown
+            = CurrencyFormat::format(c.amount, QString::fromLatin1(c.code), c.precision);
         EXPECT_EQ(shown, QString::fromUtf8(c.shown));
         if (c.precision == CurrencyFormat::Precision::standard) {
-            const std::optional<double> read = CurrencyFormat::parse(shown, QString::fromLatin1(c.code));
+            const std::optional<double> read
+                = CurrencyFormat::parse(shown, QString::fromLatin1(c.code));
             ASSERT_TRUE(read);
             EXPECT_DOUBLE_EQ(*read, c.amount);
         }

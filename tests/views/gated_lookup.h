@@ -32,8 +32,8 @@ struct GatedLookup
     MetadataRefresher::LookupFactory factory() const
     {
         return [state = state] {
-            return [state](std::optional<qint64> discogsID, std::optional<QString>,
-                       QString barcode, std::stop_token stop) -> std::optional<RecordDraft> {
+            return [state](std::optional<qint64> discogsID, std::optional<QString>, QString barcode,
+                       std::stop_token stop) -> std::optional<RecordDraft> {
                 ++state->calls;
                 {
                     std::lock_guard guard(state->lock);

@@ -45,7 +45,8 @@ TEST_F(InspectorTest, ShowsDetailForOneSelectedRecordMultiForSeveralStatisticsFo
     inspector.setSelection({ older->id(), newer->id() });
     ASSERT_EQ(inspector.page(), InspectorView::Page::multiSelection);
     // Newest first, so the newest is on top of the stack.
-    EXPECT_EQ(inspector.multiSelectionView()->records(), (QList<QUuid> { newer->id(), older->id() }));
+    EXPECT_EQ(
+        inspector.multiSelectionView()->records(), (QList<QUuid> { newer->id(), older->id() }));
     EXPECT_EQ(inspector.detailView(), nullptr);
 
     inspector.setSelection({});

@@ -35,7 +35,10 @@ protected:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
-    static QString text(QWidget &view, const char *name) { return find<QLabel>(view, name)->text(); }
+    static QString text(QWidget &view, const char *name)
+    {
+        return find<QLabel>(view, name)->text();
+    }
     static bool rowShown(QWidget &view, const char *name)
     {
         return !find<DetailRow>(view, name)->isHidden();
@@ -62,7 +65,8 @@ QStringList chipTexts(const QList<ChipItem> &items)
 
 TEST_F(RecordDetailViewTest, ChipsShowYearFormatCountryAndGrades)
 {
-    const struct {
+    const struct
+    {
         const char *name;
         std::optional<int> year;
         const char *format;
@@ -98,7 +102,8 @@ TEST_F(RecordDetailViewTest, ChipsShowYearFormatCountryAndGrades)
 
 TEST_F(RecordDetailViewTest, RefreshNeedsAnIdOrBarcodeDigits)
 {
-    const struct {
+    const struct
+    {
         const char *name;
         std::optional<qint64> discogs;
         std::optional<QString> musicBrainz;
@@ -133,9 +138,9 @@ TEST_F(RecordDetailViewTest, EmptyFactsTakeNoLine)
     auto view = show(record);
     EXPECT_EQ(text(*view, "title"), QStringLiteral("Untitled"));
     EXPECT_EQ(text(*view, "artist"), QString());
-    for (const char *row : { "labelRow", "catalogNumberRow", "formatRow", "countryRow",
-             "barcodeRow", "genresRow", "stylesRow", "mediaRow", "sleeveRow", "locationRow",
-             "paidRow", "purchasedRow" }) {
+    for (const char *row :
+        { "labelRow", "catalogNumberRow", "formatRow", "countryRow", "barcodeRow", "genresRow",
+            "stylesRow", "mediaRow", "sleeveRow", "locationRow", "paidRow", "purchasedRow" }) {
         SCOPED_TRACE(row);
         EXPECT_FALSE(rowShown(*view, row));
     }
@@ -162,8 +167,9 @@ TEST_F(RecordDetailViewTest, ShowsEveryFactOfTheRecord)
     record->setNotes(QStringLiteral("Gatefold."));
     QList<Track> tracks;
     for (int i = 1; i <= 30; ++i)
-        tracks.append({ QUuid::createUuid(), QStringLiteral("A%1").arg(i),
-            QStringLiteral("Track %1").arg(i), QStringLiteral("3:%1").arg(i, 2, 10, QLatin1Char('0')) });
+        tracks.append(
+            { QUuid::createUuid(), QStringLiteral("A%1").arg(i), QStringLiteral("Track %1").arg(i),
+                QStringLiteral("3:%1").arg(i, 2, 10, QLatin1Char('0')) });
     record->setTracks(tracks);
     auto view = show(record);
 
@@ -191,7 +197,8 @@ TEST_F(RecordDetailViewTest, ShowsEveryFactOfTheRecord)
 
 TEST_F(RecordDetailViewTest, WebButtonNamesTheSource)
 {
-    const struct {
+    const struct
+    {
         const char *name;
         std::optional<qint64> discogs;
         std::optional<QString> musicBrainz;
@@ -309,14 +316,14 @@ TEST_F(RecordDetailViewTest, RefreshMergesTheAnswerAndIsSavedAutomatically)
 
 TEST_F(RecordDetailViewTest, RefreshShowsWhyItChangedNothing)
 {
-    const struct {
+    const struct
+    {
         const char *name;
         bool fails;
         QString message;
     } cases[] = {
         { "nothing found", false, QStringLiteral("No matching release was found.") },
-        { "lookup error", true,
-            LookupError::errorDescription(LookupError::Kind::unauthorized) },
+        { "lookup error", true, LookupError::errorDescription(LookupError::Kind::unauthorized) },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -326,7 +333,8 @@ TEST_F(RecordDetailViewTest, RefreshShowsWhyItChangedNothing)
         if (c.fails)
             scripted.fail(LookupError::unauthorized());
         scripted.open();
-        RecordDetailView view(context.get(), record->id(), calls.actions(), scripted.factory(), settings);
+        RecordDetailView view(
+            context.get(), record->id(), calls.actions(), scripted.factory(), settings);
         view.refresh();
         waitForRefresh(view);
         EXPECT_EQ(view.refreshError(), c.message);

@@ -62,7 +62,8 @@ protected:
 
 TEST(RecordEditorFormPositions, NextTrackPosition)
 {
-    const struct {
+    const struct
+    {
         QStringList positions;
         const char *next;
     } cases[] = {
@@ -73,7 +74,10 @@ TEST(RecordEditorFormPositions, NextTrackPosition)
         { { QStringLiteral("A+5") }, "A6" },
         { { QStringLiteral("A-3") }, "A-2" },
         { { QStringLiteral("Ä7") }, "Ä8" },
-        { { QString::fromUtf8("\xF0\x9D\x92\x9C" "3") }, "\xF0\x9D\x92\x9C" "4" },
+        { { QString::fromUtf8("\xF0\x9D\x92\x9C"
+                              "3") },
+            "\xF0\x9D\x92\x9C"
+            "4" },
         { { QStringLiteral("A") }, "" },
         { { QStringLiteral("3") }, "" },
         { { QString() }, "" },
@@ -138,7 +142,8 @@ TEST_F(RecordEditorFormTest, EveryWidgetWritesItsField)
     EXPECT_EQ(result.catalogNumber, QStringLiteral("UAS 29 211"));
     EXPECT_EQ(result.format, QStringLiteral("Vinyl, 2xLP"));
     EXPECT_EQ(result.barcode, QStringLiteral("0123"));
-    EXPECT_EQ(result.genres, (QStringList { QStringLiteral("Rock"), QStringLiteral("Electronic") }));
+    EXPECT_EQ(
+        result.genres, (QStringList { QStringLiteral("Rock"), QStringLiteral("Electronic") }));
     EXPECT_EQ(result.styles, QStringList { QStringLiteral("Krautrock") });
     EXPECT_EQ(result.mediaCondition, Grading::veryGoodPlus);
     EXPECT_EQ(result.sleeveCondition, Grading::veryGood);
@@ -164,8 +169,10 @@ TEST_F(RecordEditorFormTest, EveryWidgetWritesItsField)
     RecordEditorForm again(settings);
     again.setDraft(result);
     again.show();
-    EXPECT_EQ(again.findChild<QLineEdit *>(QStringLiteral("yearField"))->text(), QStringLiteral("1971"));
-    EXPECT_EQ(again.findChild<QLineEdit *>(QStringLiteral("priceField"))->text(), QStringLiteral("$24.99"));
+    EXPECT_EQ(
+        again.findChild<QLineEdit *>(QStringLiteral("yearField"))->text(), QStringLiteral("1971"));
+    EXPECT_EQ(again.findChild<QLineEdit *>(QStringLiteral("priceField"))->text(),
+        QStringLiteral("$24.99"));
     EXPECT_EQ(again.findChild<CommaSeparatedField *>(QStringLiteral("genresField"))->text(),
         QStringLiteral("Rock, Electronic"));
     EXPECT_EQ(again.findChild<QComboBox *>(QStringLiteral("mediaConditionPicker"))->currentText(),
@@ -231,7 +238,8 @@ TEST_F(RecordEditorFormTest, KnownSwitchesThePurchaseDate)
 
 TEST_F(RecordEditorFormTest, PriceFollowsTheCurrencyInTheLocalesNotation)
 {
-    const struct {
+    const struct
+    {
         QLocale locale;
         const char *code;
         const char *typed;
@@ -239,7 +247,8 @@ TEST_F(RecordEditorFormTest, PriceFollowsTheCurrencyInTheLocalesNotation)
         const char *shown;
     } cases[] = {
         { QLocale(QLocale::English, QLocale::UnitedStates), "USD", "12.5", 12.5, "$12.50" },
-        { QLocale(QLocale::English, QLocale::UnitedStates), "EUR", "€1,234.56", 1234.56, "€1,234.56" },
+        { QLocale(QLocale::English, QLocale::UnitedStates), "EUR", "€1,234.56", 1234.56,
+            "€1,234.56" },
         { QLocale(QLocale::German, QLocale::Germany), "EUR", "12,50 €", 12.5, "12,50\u00A0€" },
         { QLocale(QLocale::German, QLocale::Germany), "EUR", "7", 7, "7,00\u00A0€" },
         { QLocale(QLocale::Japanese, QLocale::Japan), "JPY", "¥1500", 1500, "￥1,500" },

@@ -26,7 +26,8 @@ protected:
     }
     std::unique_ptr<RecordEditorSheet> open(Record *record)
     {
-        auto sheet = std::make_unique<RecordEditorSheet>(context.get(), record->id(), settings, &window);
+        auto sheet
+            = std::make_unique<RecordEditorSheet>(context.get(), record->id(), settings, &window);
         sheet->open();
         return sheet;
     }
@@ -41,7 +42,10 @@ protected:
         edit->selectAll();
         edit->insert(text);
     }
-    static QPushButton *saveButton(QWidget &sheet) { return field<QPushButton>(sheet, "saveButton"); }
+    static QPushButton *saveButton(QWidget &sheet)
+    {
+        return field<QPushButton>(sheet, "saveButton");
+    }
     Record *sample()
     {
         Record *record = add(QStringLiteral("Tago Mago"), QStringLiteral("Can"));
@@ -69,7 +73,8 @@ TEST_F(RecordEditorSheetTest, SaveNeedsATitleOrAnArtist)
     auto sheet = open(sample());
     QLineEdit *title = field(*sheet, "titleField");
     QLineEdit *artist = field(*sheet, "artistField");
-    const struct {
+    const struct
+    {
         const char *title;
         const char *artist;
         bool enabled;
@@ -137,9 +142,8 @@ TEST_F(RecordEditorSheetTest, SaveWritesTheEditsAndTheContextSavesThem)
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(record->title(), QStringLiteral("Ege Bamyasi"));
     EXPECT_EQ(record->coverRevision(), 1);
-    expectStored(record->id(), [](const Record &stored) {
-        EXPECT_EQ(stored.title(), QStringLiteral("Tago Mago"));
-    });
+    expectStored(record->id(),
+        [](const Record &stored) { EXPECT_EQ(stored.title(), QStringLiteral("Tago Mago")); });
     expectSaved(record->id(), [](const Record &stored) {
         EXPECT_EQ(stored.title(), QStringLiteral("Ege Bamyasi"));
         EXPECT_EQ(stored.year(), 1972);

@@ -1,6 +1,7 @@
 #include "views/settings_window.h"
 
 #include "isolated_settings.h"
+#include "support/fake_keyring.h"
 
 #include "app/app_settings.h"
 #include "models/persistence.h"
@@ -24,35 +25,6 @@
 using namespace vorla;
 
 namespace {
-
-// The keyring item in memory; a refused save keeps what was stored, as the keyring does.
-class FakeKeyring : public DiscogsToken::Store
-{
-public:
-    std::optional<QString> read() override
-    {
-        std::lock_guard lock(mutex);
-        return item;
-    }
-    int save(const QString &value) override
-    {
-        std::lock_guard lock(mutex);
-        saved.append(value);
-        if (status == 0)
-            item = value.isEmpty() ? std::nullopt : std::optional(value);
-        return status;
-    }
-    QStringList savedValues()
-    {
-        std::lock_guard lock(mutex);
-        return saved;
-    }
-
-    std::mutex mutex;
-    std::optional<QString> item;
-    int status = 0;
-    QStringList saved;
-};
 
 // Discogs' identity answer, held back until the test lets it through.
 struct FakeIdentity
@@ -106,8 +78,8 @@ protected:
     }
     std::unique_ptr<SettingsWindow> makeWindow()
     {
-        auto window = std::make_unique<SettingsWindow>(settings, identity.check(),
-            [this](const QUrl &file) { revealed.append(file); });
+        auto window = std::make_unique<SettingsWindow>(
+            settings, identity.check(), [this](const QUrl &file) { revealed.append(file); });
         window->show();
         return window;
     }
@@ -141,7 +113,7 @@ protected:
 
     vorla::test::IsolatedSettings isolated;
     AppSettings &settings = AppSettings::shared();
-    std::shared_ptr<FakeKeyring> keyring = std::make_shared<FakeKeyring>();
+    std::shared_ptr<test::FakeKeyring> keyring = std::make_shared<test::FakeKeyring>();
     FakeIdentity identity;
     QList<QUrl> revealed;
 };
@@ -234,9 +206,11 @@ TEST_F(SettingsWindowTest, EnvironmentTokenIsNotCopiedIntoTheKeyring)
 TEST_F(SettingsWindowTest, CurrencyRowsAndChoice)
 {
     EXPECT_EQ(SettingsWindow::currencyRowText(QStringLiteral("EUR")), QStringLiteral("EUR — Euro"));
-    EXPECT_EQ(SettingsWindow::currencies(QLocale(QLocale::English, QLocale::UnitedStates)).size(), 11);
+    EXPECT_EQ(
+        SettingsWindow::currencies(QLocale(QLocale::English, QLocale::UnitedStates)).size(), 11);
     EXPECT_EQ(SettingsWindow::currencies(QLocale(QLocale::Swedish, QLocale::Sweden)).size(), 11);
-    const QStringList brazil = SettingsWindow::currencies(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    const QStringList brazil
+        = SettingsWindow::currencies(QLocale(QLocale::Portuguese, QLocale::Brazil));
     ASSERT_EQ(brazil.size(), 12);
     EXPECT_EQ(brazil.last(), QStringLiteral("BRL"));
     EXPECT_EQ(brazil.first(), QStringLiteral("USD"));
@@ -269,6 +243,7 @@ TEST_F(SettingsWindowTest, ShowInFileManagerRevealsTheLibraryInUse)
     qputenv("VORLA_STORE", "/tmp/elsewhere/Mine.store");
     auto window = makeWindow();
     window->findChild<QPushButton *>(QStringLiteral("showLibraryButton"))->click();
-    EXPECT_EQ(revealed, QList<QUrl> { QUrl::fromLocalFile(QStringLiteral("/tmp/elsewhere/Mine.store")) });
+    EXPECT_EQ(
+        revealed, QList<QUrl> { QUrl::fromLocalFile(QStringLiteral("/tmp/elsewhere/Mine.store")) });
     EXPECT_EQ(revealed.first(), Persistence::storeURL());
 }
