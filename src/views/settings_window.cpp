@@ -162,14 +162,16 @@ SettingsWindow::SettingsWindow(
     statusLayout->addWidget(m_statusIcon, 0, Qt::AlignTop);
     statusLayout->addWidget(m_statusText, 1);
     statusRow->addWidget(m_statusLine, 1);
-    m_saveToken = new QPushButton(tr("Save & Verify"), discogs);
+    // "&&" shows one ampersand instead of marking a shortcut letter.
+    m_saveToken = new QPushButton(tr("Save && Verify"), discogs);
+    m_saveToken->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_saveToken->setObjectName(QStringLiteral("saveTokenButton"));
     connect(m_saveToken, &QPushButton::clicked, this, &SettingsWindow::saveAndVerify);
     connect(m_token, &QLineEdit::returnPressed, this, [this] {
         if (m_saveToken->isEnabled())
             saveAndVerify();
     });
-    statusRow->addWidget(m_saveToken, 0, Qt::AlignTop);
+    statusRow->addWidget(m_saveToken, 0, Qt::AlignRight | Qt::AlignTop);
     discogsLayout->addLayout(statusRow);
 
     auto *link = new QLabel(discogs);
@@ -214,6 +216,7 @@ SettingsWindow::SettingsWindow(
     collectionForm->addRow(tr("Currency"), m_currency);
     auto *showLibrary = new QPushButton(tr("Show in File Manager"), collection);
     showLibrary->setObjectName(QStringLiteral("showLibraryButton"));
+    showLibrary->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(
         showLibrary, &QPushButton::clicked, this, [this] { m_reveal(Persistence::storeURL()); });
     collectionForm->addRow(tr("Library"), showLibrary);
