@@ -3,7 +3,7 @@
 #pragma once
 
 #include "models/sort_key.h"
-#include "views/view_mode.h"
+#include "app/view_mode.h"
 
 #include <QObject>
 #include <QVariant>

@@ -13,6 +13,8 @@ namespace DemoData {
 
 namespace {
 
+using namespace Qt::StringLiterals;
+
 struct Album
 {
     const char *artist;
@@ -28,21 +30,21 @@ struct Album
 };
 
 const Album kAlbums[] = {
-    { "Marta Quill", "Harbor Lights", 1971, "Meridian Records", "MR-1042", { "Rock", "Folk" },
+    { "Marta Quill", "Harbor Lights", 1971, "Meridian Records", "MR-1042", { u"Rock"_s, u"Folk"_s },
         "074641234568", Grading::veryGoodPlus, 5, true },
-    { "The Low Tides", "Northern Static", 1983, "Coldwater", "CW 207", { "Electronic" }, "",
+    { "The Low Tides", "Northern Static", 1983, "Coldwater", "CW 207", { u"Electronic"_s }, "",
         Grading::veryGood, 5, true },
-    { "Ada Brennan Quartet", "Blue Hour Sessions", 1959, "Lantern Jazz", "LJ-3310", { "Jazz" }, "",
+    { "Ada Brennan Quartet", "Blue Hour Sessions", 1959, "Lantern Jazz", "LJ-3310", { u"Jazz"_s }, "",
         Grading::nearMint, 4, false },
-    { "Kestrel", "Paper Satellites", 1977, "Orbit Sound", "OS 5501", { "Rock", "Electronic" },
+    { "Kestrel", "Paper Satellites", 1977, "Orbit Sound", "OS 5501", { u"Rock"_s, u"Electronic"_s },
         "050993432104", Grading::mint, 4, false },
-    { "Dee Marlowe", "Southside Letters", 1994, "Crate Street", "CS-094", { "Hip Hop", "Soul" }, "",
+    { "Dee Marlowe", "Southside Letters", 1994, "Crate Street", "CS-094", { u"Hip Hop"_s, u"Soul"_s }, "",
         Grading::veryGoodPlus, 5, false },
-    { "Juniper & The Lamps", "Glasshouse", 1968, "Fernleaf", "FL 1138", { "Rock", "Soul" }, "",
+    { "Juniper & The Lamps", "Glasshouse", 1968, "Fernleaf", "FL 1138", { u"Rock"_s, u"Soul"_s }, "",
         Grading::veryGood, 4, false },
-    { "Nils Aurora", "Midnight Transit", 2003, "Polar Grid", "PG-12", { "Electronic", "Jazz" },
+    { "Nils Aurora", "Midnight Transit", 2003, "Polar Grid", "PG-12", { u"Electronic"_s, u"Jazz"_s },
         "088119876501", Grading::nearMint, 5, true },
-    { "The Gilded Owls", "Late Summer Parade", 1965, "Brightwater", "BW 4402", { "Rock", "Folk" },
+    { "The Gilded Owls", "Late Summer Parade", 1965, "Brightwater", "BW 4402", { u"Rock"_s, u"Folk"_s },
         "", Grading::goodPlus, 3, false },
 };
 

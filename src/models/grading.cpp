@@ -1,6 +1,6 @@
 #include "models/grading.h"
 
-#include "services/text_util.h"
+#include "core/text_util.h"
 
 namespace vorla {
 

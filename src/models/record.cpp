@@ -2,8 +2,8 @@
 
 #include "models/model_context.h"
 #include "models/record_draft.h"
-#include "services/image_util.h"
-#include "services/text_util.h"
+#include "core/image_util.h"
+#include "core/text_util.h"
 
 #include <QHash>
 #include <QMap>

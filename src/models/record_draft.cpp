@@ -1,11 +1,7 @@
 #include "models/record_draft.h"
 
 #include "models/record.h"
-#include "services/number_text.h"
-#include "services/release_candidate.h"
-#include "services/text_util.h"
-
-#include <limits>
+#include "core/text_util.h"
 
 namespace vorla {
 
@@ -17,27 +13,6 @@ bool isBlank(const QString &text)
 }
 
 } // namespace
-
-RecordDraft::RecordDraft(const ReleaseCandidate &candidate)
-    : title(candidate.title)
-    , artist(candidate.artist)
-    , label(candidate.label)
-    , catalogNumber(candidate.catalogNumber)
-    , format(candidate.format)
-    , country(candidate.country)
-    , barcode(candidate.barcode)
-    , coverURL(candidate.coverURL)
-{
-    if (candidate.year && *candidate.year >= std::numeric_limits<int>::min()
-        && *candidate.year <= std::numeric_limits<int>::max())
-        year = int(*candidate.year);
-    if (candidate.webURL)
-        sourceURL = candidate.webURL->toString(QUrl::FullyEncoded);
-    if (candidate.source == MetadataSource::discogs)
-        discogsReleaseID = NumberText::decimalInteger(candidate.sourceID);
-    else
-        musicBrainzID = candidate.sourceID;
-}
 
 RecordDraft::RecordDraft(const Record &record)
     : title(record.title())

@@ -17,7 +17,6 @@
 namespace vorla {
 
 class Record;
-struct ReleaseCandidate;
 
 struct RecordDraft
 {
@@ -53,7 +52,6 @@ struct RecordDraft
     std::optional<QString> sourceURL;
 
     RecordDraft() = default;
-    explicit RecordDraft(const ReleaseCandidate &candidate);
     explicit RecordDraft(const Record &record);
 
     // Title or artist holds something besides spaces and tabs.

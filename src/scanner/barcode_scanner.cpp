@@ -3,7 +3,7 @@
 #include "models/error.h"
 #include "scanner/image_file.h"
 #include "services/barcode.h"
-#include "services/text_util.h"
+#include "core/text_util.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

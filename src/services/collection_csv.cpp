@@ -4,7 +4,7 @@
 #include "models/record_draft.h"
 #include "services/csv.h"
 #include "services/musicbrainz_client.h"
-#include "services/text_util.h"
+#include "core/text_util.h"
 
 #include <QCoreApplication>
 #include <QFile>

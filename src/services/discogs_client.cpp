@@ -4,7 +4,7 @@
 #include "services/lookup_error.h"
 #include "services/rate_limiter.h"
 #include "services/release_query.h"
-#include "services/text_util.h"
+#include "core/text_util.h"
 
 #include <QStringList>
 

@@ -4,8 +4,8 @@
 #include "services/discogs_client.h"
 #include "services/http.h"
 #include "services/json_reader.h"
-#include "services/number_text.h"
-#include "services/text_util.h"
+#include "core/number_text.h"
+#include "core/text_util.h"
 
 #include <algorithm>
 #include <limits>

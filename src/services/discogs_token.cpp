@@ -1,7 +1,7 @@
 #include "services/discogs_token.h"
 
 #include "services/keychain.h"
-#include "services/text_util.h"
+#include "core/text_util.h"
 
 #include <QtGlobal>
 

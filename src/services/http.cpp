@@ -3,7 +3,7 @@
 #include "models/error.h"
 #include "services/lookup_error.h"
 #include "services/stoppable_sleep.h"
-#include "services/text_util.h"
+#include "core/text_util.h"
 
 #include <mutex>
 

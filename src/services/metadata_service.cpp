@@ -6,7 +6,7 @@
 #include "services/http.h"
 #include "services/lookup_error.h"
 #include "services/musicbrainz_client.h"
-#include "services/number_text.h"
+#include "core/number_text.h"
 #include "services/release_query.h"
 
 #include <QBuffer>

@@ -2,7 +2,7 @@
 
 #include "services/json_reader.h"
 #include "services/musicbrainz_client.h"
-#include "services/number_text.h"
+#include "core/number_text.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,11 @@
 #include "services/release_candidate.h"
 
+#include "core/number_text.h"
+#include "models/record_draft.h"
+
 #include <QHashFunctions>
+
+#include <limits>
 
 namespace vorla {
 
@@ -38,6 +43,29 @@ size_t qHash(const ReleaseCandidate &c, size_t seed)
     seed = hashOptional(seed, c.coverURL);
     seed = hashOptional(seed, c.webURL);
     return hashOptional(seed, c.owners);
+}
+
+RecordDraft draftFromCandidate(const ReleaseCandidate &candidate)
+{
+    RecordDraft draft;
+    draft.title = candidate.title;
+    draft.artist = candidate.artist;
+    draft.label = candidate.label;
+    draft.catalogNumber = candidate.catalogNumber;
+    draft.format = candidate.format;
+    draft.country = candidate.country;
+    draft.barcode = candidate.barcode;
+    draft.coverURL = candidate.coverURL;
+    if (candidate.year && *candidate.year >= std::numeric_limits<int>::min()
+        && *candidate.year <= std::numeric_limits<int>::max())
+        draft.year = int(*candidate.year);
+    if (candidate.webURL)
+        draft.sourceURL = candidate.webURL->toString(QUrl::FullyEncoded);
+    if (candidate.source == MetadataSource::discogs)
+        draft.discogsReleaseID = NumberText::decimalInteger(candidate.sourceID);
+    else
+        draft.musicBrainzID = candidate.sourceID;
+    return draft;
 }
 
 } // namespace vorla

@@ -9,6 +9,8 @@
 
 namespace vorla {
 
+struct RecordDraft;
+
 enum class MetadataSource { discogs, musicBrainz };
 
 QString rawValue(MetadataSource source); // "discogs", "musicBrainz"
@@ -37,5 +39,8 @@ struct ReleaseCandidate
 };
 
 size_t qHash(const ReleaseCandidate &candidate, size_t seed = 0);
+
+// A draft filled from the hit: the release's fields, its source id and web address.
+RecordDraft draftFromCandidate(const ReleaseCandidate &candidate);
 
 } // namespace vorla

@@ -1,6 +1,6 @@
 #include "services/release_query.h"
 
-#include "services/text_util.h"
+#include "core/text_util.h"
 
 #include <QHashFunctions>
 #include <QList>

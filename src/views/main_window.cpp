@@ -7,7 +7,7 @@
 #include "app/vorla_commands.h"
 #include "models/model_context.h"
 #include "models/record.h"
-#include "services/text_util.h"
+#include "core/text_util.h"
 #include "views/inspector_stand_in.h"
 #include "views/components/symbol_icon.h"
 #include "views/search_empty_view.h"

@@ -9,7 +9,7 @@
 #include "views/collection_browser.h"
 #include "views/record_actions.h"
 #include "views/sidebar_item.h"
-#include "views/view_mode.h"
+#include "app/view_mode.h"
 
 #include <QList>
 #include <QMainWindow>

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 
 TEST(DebugHooks, FirstCommandVariableInOrderWins)
@@ -21,20 +23,20 @@ TEST(DebugHooks, FirstCommandVariableInOrderWins)
     } cases[] = {
         {"nothing", {}, ""},
         {"staging variables select nothing",
-         {{"VORLA_SNAPSHOT", "1"}, {"VORLA_SNAPSHOT_ACTION", "add"}, {"VORLA_PHOTO_LAYOUT", "x"}},
+         {{u"VORLA_SNAPSHOT"_s, u"1"_s}, {u"VORLA_SNAPSHOT_ACTION"_s, u"add"_s}, {u"VORLA_PHOTO_LAYOUT"_s, u"x"_s}},
          ""},
-        {"icon over lookup", {{"VORLA_LOOKUP", "x"}, {"VORLA_MAKE_ICON", "/tmp/i.png"}},
+        {"icon over lookup", {{u"VORLA_LOOKUP"_s, u"x"_s}, {u"VORLA_MAKE_ICON"_s, u"/tmp/i.png"_s}},
          "VORLA_MAKE_ICON"},
-        {"lookup over scan", {{"VORLA_SCAN_IMAGE", "a"}, {"VORLA_LOOKUP", "b"}}, "VORLA_LOOKUP"},
-        {"scan over photo", {{"VORLA_ANALYZE_PHOTO", "a"}, {"VORLA_SCAN_IMAGE", "b"}},
+        {"lookup over scan", {{u"VORLA_SCAN_IMAGE"_s, u"a"_s}, {u"VORLA_LOOKUP"_s, u"b"_s}}, "VORLA_LOOKUP"},
+        {"scan over photo", {{u"VORLA_ANALYZE_PHOTO"_s, u"a"_s}, {u"VORLA_SCAN_IMAGE"_s, u"b"_s}},
          "VORLA_SCAN_IMAGE"},
-        {"photo over text", {{"VORLA_READ_TEXT", "a"}, {"VORLA_ANALYZE_PHOTO", "b"}},
+        {"photo over text", {{u"VORLA_READ_TEXT"_s, u"a"_s}, {u"VORLA_ANALYZE_PHOTO"_s, u"b"_s}},
          "VORLA_ANALYZE_PHOTO"},
-        {"text over csv", {{"VORLA_CSV_ROUNDTRIP", "a"}, {"VORLA_READ_TEXT", "b"}},
+        {"text over csv", {{u"VORLA_CSV_ROUNDTRIP"_s, u"a"_s}, {u"VORLA_READ_TEXT"_s, u"b"_s}},
          "VORLA_READ_TEXT"},
-        {"csv alone", {{"VORLA_CSV_ROUNDTRIP", "a.csv"}}, "VORLA_CSV_ROUNDTRIP"},
-        {"empty value still selects", {{"VORLA_LOOKUP", ""}}, "VORLA_LOOKUP"},
-        {"names are case-sensitive", {{"vorla_lookup", "x"}}, ""},
+        {"csv alone", {{u"VORLA_CSV_ROUNDTRIP"_s, u"a.csv"_s}}, "VORLA_CSV_ROUNDTRIP"},
+        {"empty value still selects", {{u"VORLA_LOOKUP"_s, u""_s}}, "VORLA_LOOKUP"},
+        {"names are case-sensitive", {{u"vorla_lookup"_s, u"x"_s}}, ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -141,7 +143,7 @@ TEST(DebugHooks, CsvRoundTripReportsErrorsWithStatusZero)
 TEST(DebugHooks, DescribesTextsListsAndQueries)
 {
     EXPECT_EQ(DebugHooks::listDescription({}), QStringLiteral("[]"));
-    EXPECT_EQ(DebugHooks::listDescription({"Rock", "Folk"}), QStringLiteral("[\"Rock\", \"Folk\"]"));
+    EXPECT_EQ(DebugHooks::listDescription({u"Rock"_s, u"Folk"_s}), QStringLiteral("[\"Rock\", \"Folk\"]"));
     EXPECT_EQ(DebugHooks::quoted(QString::fromUtf8("a\"b\\c'd\te\nf\u00e9\x01")),
         QString::fromUtf8("\"a\\\"b\\\\c\\'d\\te\\nf\u00e9\\u{1}\""));
     EXPECT_EQ(DebugHooks::queryDescription(ReleaseQuery::parse(QStringLiteral("Harvest SHVL 804"))),

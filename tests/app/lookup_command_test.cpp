@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 using vorla::test::readFixture;
 using vorla::test::ScriptedTransport;
@@ -55,31 +57,31 @@ QByteArray hits(int n)
 
 TEST_F(LookupCommandTest, PrintsCandidatesAndTheFirstOnesDetails)
 {
-    transport.answer(kDiscogs + "/database/search?barcode=5012345678900&per_page=25&type=release",
-        200, readFixture("discogs/search_barcode.json"));
-    transport.answer(kDiscogs + "/releases/1000001", 200, readFixture("discogs/release_full.json"));
-    const QByteArray cover = readFixture("coverart/front-500.jpg");
+    transport.answer(kDiscogs + u"/database/search?barcode=5012345678900&per_page=25&type=release"_s,
+        200, readFixture(u"discogs/search_barcode.json"_s));
+    transport.answer(kDiscogs + u"/releases/1000001"_s, 200, readFixture(u"discogs/release_full.json"_s));
+    const QByteArray cover = readFixture(u"coverart/front-500.jpg"_s);
     transport.answer(QStringLiteral("https://i.discogs.example/images/front.jpg"), 200, cover);
 
     const QStringList lines
-        = run(MetadataService { QStringLiteral("tok"), false }, "5012345678900");
+        = run(MetadataService { QStringLiteral("tok"), false }, u"5012345678900"_s);
     const QStringList expected = {
-        "Sources: Discogs=on MusicBrainz=false",
-        "3 result(s)",
-        "  [Discogs] Northern Lights \u2014 Harbour Songs (1977) Vinyl, LP, Album | Harbour "
-        "Records "
-        "HR 101 | UK",
-        "  [Discogs] Northern Lights \u2014 Harbour Songs (?) CD, Album |   | ",
-        "  [Discogs]  \u2014  (?)  |   | ",
-        "",
-        "Details: Alpha, B. Feat. Gamma \u2014 Harbour Songs 1969",
-        "  Label: Harbour Records HR 101  Format: 2\u00D7Vinyl, LP, Album + CD  Country: UK",
-        "  Genres: Rock, Folk, World, & Country, Rock  Styles: Folk Rock",
-        "  Barcode: 5012345678900  Source: "
-        "https://www.discogs.com/release/1000001-Alpha-Harbour-Songs",
+        u"Sources: Discogs=on MusicBrainz=false"_s,
+        u"3 result(s)"_s,
+        u"  [Discogs] Northern Lights \u2014 Harbour Songs (1977) Vinyl, LP, Album | Harbour "_s
+        u"Records "_s
+        u"HR 101 | UK"_s,
+        u"  [Discogs] Northern Lights \u2014 Harbour Songs (?) CD, Album |   | "_s,
+        u"  [Discogs]  \u2014  (?)  |   | "_s,
+        u""_s,
+        u"Details: Alpha, B. Feat. Gamma \u2014 Harbour Songs 1969"_s,
+        u"  Label: Harbour Records HR 101  Format: 2\u00D7Vinyl, LP, Album + CD  Country: UK"_s,
+        u"  Genres: Rock, Folk, World, & Country, Rock  Styles: Folk Rock"_s,
+        u"  Barcode: 5012345678900  Source: "_s
+        u"https://www.discogs.com/release/1000001-Alpha-Harbour-Songs"_s,
         QStringLiteral("  Cover: %1 bytes").arg(cover.size()),
-        "    A1\tLighthouse\t3:45",
-        "    A2\tLow Tide\t",
+        u"    A1\tLighthouse\t3:45"_s,
+        u"    A2\tLow Tide\t"_s,
     };
     EXPECT_EQ(lines, expected);
 }
@@ -94,7 +96,7 @@ TEST_F(LookupCommandTest, ShowsAtMostEightCandidatesAndTheDetailsOfAnUnreachable
                                    "images": [{"type": "primary", "uri": "https://img.example/1"}]})");
         return Answer(404);
     });
-    const QStringList lines = run(MetadataService { std::nullopt, true }, "Artist - Title");
+    const QStringList lines = run(MetadataService { std::nullopt, true }, u"Artist - Title"_s);
     // No track lines follow the cover line.
     ASSERT_EQ(lines.size(), 2 + 8 + 6);
     EXPECT_EQ(lines[0], QStringLiteral("Sources: Discogs=off (no token) MusicBrainz=true"));
@@ -130,19 +132,19 @@ TEST_F(LookupCommandTest, ChoosesBarcodeLookupOrTextSearch)
         transport.clear();
         transport.setHandler(
             [](const HttpRequest &) { return std::optional(Answer(200, R"({"results": []})")); });
-        const QStringList lines = run(MetadataService { std::nullopt, false }, c.text);
+        const QStringList lines = run(MetadataService { std::nullopt, false }, QString::fromUtf8(c.text));
         EXPECT_EQ(lines.value(1), QStringLiteral("0 result(s)"));
         ASSERT_FALSE(transport.requests().isEmpty());
-        EXPECT_EQ(QUrlQuery(transport.requests().first().url).hasQueryItem("barcode"), c.barcode);
+        EXPECT_EQ(QUrlQuery(transport.requests().first().url).hasQueryItem(u"barcode"_s), c.barcode);
     }
 }
 
 TEST_F(LookupCommandTest, NothingToSearchOrAFailure)
 {
-    for (const char *text : { "", "   ", "\t" }) {
-        SCOPED_TRACE(text);
+    for (const QString &text : { u""_s, u"   "_s, u"\t"_s }) {
+        SCOPED_TRACE(text.toStdString());
         EXPECT_EQ(run(MetadataService { std::nullopt, true }, text),
-            QStringList({ "Sources: Discogs=off (no token) MusicBrainz=true", "0 result(s)" }));
+            QStringList({ u"Sources: Discogs=off (no token) MusicBrainz=true"_s, u"0 result(s)"_s }));
     }
     EXPECT_TRUE(transport.requests().isEmpty());
 
@@ -151,36 +153,36 @@ TEST_F(LookupCommandTest, NothingToSearchOrAFailure)
             return Answer(200, hits(1));
         return Answer(500);
     });
-    EXPECT_EQ(run(MetadataService { std::nullopt, false }, "12345678"),
-        QStringList({ "Sources: Discogs=off (no token) MusicBrainz=false", "1 result(s)",
-            "  [Discogs] Artist \u2014 Title 1 (1980) Vinyl | L C1 | DE",
-            "Error: The metadata service returned an error (HTTP 500)." }));
+    EXPECT_EQ(run(MetadataService { std::nullopt, false }, u"12345678"_s),
+        QStringList({ u"Sources: Discogs=off (no token) MusicBrainz=false"_s, u"1 result(s)"_s,
+            u"  [Discogs] Artist \u2014 Title 1 (1980) Vinyl | L C1 | DE"_s,
+            u"Error: The metadata service returned an error (HTTP 500)."_s }));
 
     transport.clear();
     transport.setHandler([](const HttpRequest &) { return std::optional(Answer(401)); });
-    EXPECT_EQ(run(MetadataService { std::nullopt, false }, "12345678"),
-        QStringList({ "Sources: Discogs=off (no token) MusicBrainz=false",
-            "Error: Discogs requires a personal access token for this request. Add "
-            "one in Settings." }));
+    EXPECT_EQ(run(MetadataService { std::nullopt, false }, u"12345678"_s),
+        QStringList({ u"Sources: Discogs=off (no token) MusicBrainz=false"_s,
+            u"Error: Discogs requires a personal access token for this request. Add "_s
+            u"one in Settings."_s }));
 }
 
 // The real program, without a display, a keyring or the network.
 TEST(LookupCommand, RunsAsAProcess)
 {
     const QString noBus = QStringLiteral("unix:path=/nonexistent/vorla-test-bus");
-    for (const char *text : { "", "   " }) {
-        SCOPED_TRACE(text);
+    for (const QString &text : { u""_s, u"   "_s }) {
+        SCOPED_TRACE(text.toStdString());
         const auto run = vorla::test::runVorla(
-            { { "VORLA_LOOKUP", text }, { "DBUS_SESSION_BUS_ADDRESS", noBus } });
+            { { u"VORLA_LOOKUP"_s, text }, { u"DBUS_SESSION_BUS_ADDRESS"_s, noBus } });
         EXPECT_EQ(run.exitStatus, 0);
         EXPECT_EQ(run.lines,
-            QStringList({ "Sources: Discogs=off (no token) MusicBrainz=true", "0 result(s)" }));
+            QStringList({ u"Sources: Discogs=off (no token) MusicBrainz=true"_s, u"0 result(s)"_s }));
         EXPECT_TRUE(run.standardError.isEmpty()) << run.standardError.toStdString();
     }
 
     // The test machines have no network: the barcode lookup fails at once.
     const auto run = vorla::test::runVorla(
-        { { "VORLA_LOOKUP", "4006381333931" }, { "DBUS_SESSION_BUS_ADDRESS", noBus } }, 60000);
+        { { u"VORLA_LOOKUP"_s, u"4006381333931"_s }, { u"DBUS_SESSION_BUS_ADDRESS"_s, noBus } }, 60000);
     EXPECT_EQ(run.exitStatus, 0);
     ASSERT_EQ(run.lines.size(), 2);
     EXPECT_EQ(run.lines[0], QStringLiteral("Sources: Discogs=off (no token) MusicBrainz=true"));

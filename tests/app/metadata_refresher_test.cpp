@@ -15,6 +15,8 @@
 #include <condition_variable>
 #include <mutex>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 
 namespace {
@@ -139,13 +141,13 @@ TEST(MetadataRefresherNeeds, SelectsRecordsThatLackDataAndCanBeLookedUp)
         Record *record;
         bool expected;
     } cases[] = {
-        { "complete", make(true, true, 1, std::nullopt, "123"), false },
-        { "nothing to look up by", make(false, false, std::nullopt, std::nullopt, "no digits"),
+        { "complete", make(true, true, 1, std::nullopt, u"123"_s), false },
+        { "nothing to look up by", make(false, false, std::nullopt, std::nullopt, u"no digits"_s),
             false },
-        { "no thumbnail, barcode digits", make(false, true, std::nullopt, std::nullopt, "0 12"),
+        { "no thumbnail, barcode digits", make(false, true, std::nullopt, std::nullopt, u"0 12"_s),
             true },
-        { "no tracklist, discogs id", make(true, false, 42, std::nullopt, ""), true },
-        { "empty musicbrainz id counts", make(true, false, std::nullopt, QString(), ""), true },
+        { "no tracklist, discogs id", make(true, false, 42, std::nullopt, u""_s), true },
+        { "empty musicbrainz id counts", make(true, false, std::nullopt, QString(), u""_s), true },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -166,9 +168,9 @@ TEST_F(MetadataRefresherTest, StartWithNothingNewChangesNothing)
 TEST_F(MetadataRefresherTest, QueuesWhileRunningWithoutASecondWorker)
 {
     facade.gated = true;
-    Record *a = add("1");
-    Record *b = add("2");
-    Record *c = add("3");
+    Record *a = add(u"1"_s);
+    Record *b = add(u"2"_s);
+    Record *c = add(u"3"_s);
     refresher.start({ a, b, c });
     EXPECT_TRUE(refresher.isRunning());
     EXPECT_EQ(refresher.total(), 3);
@@ -177,7 +179,7 @@ TEST_F(MetadataRefresherTest, QueuesWhileRunningWithoutASecondWorker)
     // b and c are still queued; a is being looked up and may join again.
     refresher.start({ b, c });
     EXPECT_EQ(refresher.total(), 3);
-    refresher.start({ add("4"), a });
+    refresher.start({ add(u"4"_s), a });
     EXPECT_EQ(refresher.total(), 5);
     EXPECT_EQ(facade.runs, 1);
 
@@ -188,15 +190,15 @@ TEST_F(MetadataRefresherTest, QueuesWhileRunningWithoutASecondWorker)
     for (int i = 0; i < 3; ++i)
         facade.release();
     ASSERT_TRUE(waitIdle());
-    EXPECT_EQ(facade.asked, (QStringList { "1", "2", "3", "4", "1" }));
+    EXPECT_EQ(facade.asked, (QStringList { u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"1"_s }));
 }
 
 TEST_F(MetadataRefresherTest, MergesDraftsAndCountsFailures)
 {
-    Record *found = add("found");
+    Record *found = add(u"found"_s);
     found->setLabel(QStringLiteral("Old"));
-    Record *missing = add("missing");
-    Record *broken = add("broken");
+    Record *missing = add(u"missing"_s);
+    Record *broken = add(u"broken"_s);
     QSignalSpy failures(&refresher, &MetadataRefresher::failuresChanged);
     refresher.start({ found, missing, broken });
     ASSERT_TRUE(waitIdle());
@@ -208,7 +210,7 @@ TEST_F(MetadataRefresherTest, MergesDraftsAndCountsFailures)
     EXPECT_EQ(refresher.currentTitle(), QString());
 
     // The count stays readable until the next run starts.
-    refresher.start({ add("found") });
+    refresher.start({ add(u"found"_s) });
     EXPECT_EQ(refresher.failures(), 0);
     ASSERT_TRUE(waitIdle());
 }
@@ -216,22 +218,22 @@ TEST_F(MetadataRefresherTest, MergesDraftsAndCountsFailures)
 TEST_F(MetadataRefresherTest, SkipsRecordsDeletedWhileQueued)
 {
     facade.gated = true;
-    Record *first = add("1");
-    Record *deleted = add("2");
+    Record *first = add(u"1"_s);
+    Record *deleted = add(u"2"_s);
     const QUuid deletedID = deleted->id();
     refresher.start({ first, deleted });
     ASSERT_TRUE(facade.waitUntilAsked(1));
     context.remove(deletedID);
     facade.release();
     ASSERT_TRUE(waitIdle());
-    EXPECT_EQ(facade.asked, QStringList { "1" });
+    EXPECT_EQ(facade.asked, QStringList { u"1"_s });
     EXPECT_EQ(refresher.failures(), 0);
 }
 
 TEST_F(MetadataRefresherTest, DropsTheDraftOfARecordDeletedDuringItsLookup)
 {
     facade.gated = true;
-    Record *record = add("found");
+    Record *record = add(u"found"_s);
     refresher.start({ record });
     ASSERT_TRUE(facade.waitUntilAsked(1));
     context.remove(record->id());
@@ -243,7 +245,7 @@ TEST_F(MetadataRefresherTest, DropsTheDraftOfARecordDeletedDuringItsLookup)
 TEST_F(MetadataRefresherTest, ShowsTheArtistWhenTheTitleIsEmpty)
 {
     facade.gated = true;
-    refresher.start({ add("1", QString(), QStringLiteral("Can")) });
+    refresher.start({ add(u"1"_s, QString(), QStringLiteral("Can")) });
     ASSERT_TRUE(facade.waitUntilAsked(1));
     EXPECT_EQ(refresher.currentTitle(), QStringLiteral("Can"));
     facade.release();
@@ -253,8 +255,8 @@ TEST_F(MetadataRefresherTest, ShowsTheArtistWhenTheTitleIsEmpty)
 TEST_F(MetadataRefresherTest, CancelStopsAtOnceAndIgnoresTheLateResult)
 {
     facade.gated = true;
-    Record *a = add("found");
-    Record *b = add("found");
+    Record *a = add(u"found"_s);
+    Record *b = add(u"found"_s);
     refresher.start({ a, b });
     ASSERT_TRUE(facade.waitUntilAsked(1));
     refresher.cancel();
@@ -271,11 +273,11 @@ TEST_F(MetadataRefresherTest, CancelStopsAtOnceAndIgnoresTheLateResult)
 TEST_F(MetadataRefresherTest, ANewRunAfterCancelIsNotDisturbedByTheOldOne)
 {
     facade.gated = true;
-    Record *old = add("found");
+    Record *old = add(u"found"_s);
     refresher.start({ old });
     ASSERT_TRUE(facade.waitUntilAsked(1));
     refresher.cancel();
-    Record *fresh = add("missing");
+    Record *fresh = add(u"missing"_s);
     refresher.start({ fresh });
     EXPECT_TRUE(refresher.isRunning());
     ASSERT_TRUE(facade.waitUntilAsked(2));

@@ -15,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 
 namespace {
@@ -160,7 +162,7 @@ TEST(CollectionCSV, ReadsCellValues)
         {"Price", "free", [](auto &d) { EXPECT_EQ(d.purchasePrice, std::nullopt); }},
         {"Price", "", [](auto &d) { EXPECT_EQ(d.purchasePrice, std::nullopt); }},
         {"Genres", "Rock; Jazz,  Blues ;;", [](auto &d) {
-             EXPECT_EQ(d.genres, QStringList({"Rock", "Jazz", "Blues"}));
+             EXPECT_EQ(d.genres, QStringList({u"Rock"_s, u"Jazz"_s, u"Blues"_s}));
          }},
         {"Style", "", [](auto &d) { EXPECT_TRUE(d.styles.isEmpty()); }},
         {"Media", "VG+", [](auto &d) { EXPECT_EQ(d.mediaCondition, Grading::veryGoodPlus); }},
@@ -247,7 +249,7 @@ TEST(CollectionCSV, ExportsHeaderAndValues)
     other.setArtist(text("=Evil, Inc."));
     other.setTitle(text("Say \"hi\""));
     other.setYear(1971);
-    other.setGenres({"Rock", "Krautrock"});
+    other.setGenres({u"Rock"_s, u"Krautrock"_s});
     other.setMediaConditionRaw(text("VG+"));
     other.setSleeveConditionRaw(text("nonsense"));
     other.setRating(4);
@@ -333,8 +335,8 @@ TEST(CollectionCSV, RoundTripKeepsEveryExportedField)
     full.setFormat(text("Vinyl, LP, Album"));
     full.setYear(2002);
     full.setCountry(text("UK"));
-    full.setGenres({"Rock", "Folk, Country"});
-    full.setStyles({"Post Rock"});
+    full.setGenres({u"Rock"_s, u"Folk, Country"_s});
+    full.setStyles({u"Post Rock"_s});
     full.setBarcode(text("5033281002210"));
     full.setMediaCondition(Grading::nearMint);
     full.setSleeveCondition(Grading::veryGood);
@@ -374,7 +376,7 @@ TEST(CollectionCSV, RoundTripKeepsEveryExportedField)
     EXPECT_EQ(a.format, full.format());
     EXPECT_EQ(a.year, full.year());
     EXPECT_EQ(a.country, full.country());
-    EXPECT_EQ(a.genres, QStringList({"Rock", "Folk", "Country"}));
+    EXPECT_EQ(a.genres, QStringList({u"Rock"_s, u"Folk"_s, u"Country"_s}));
     EXPECT_EQ(a.styles, full.styles());
     EXPECT_EQ(a.barcode, full.barcode());
     EXPECT_EQ(a.mediaCondition, Grading::nearMint);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 
 namespace {
@@ -21,32 +23,32 @@ TEST(CSV, ParsesRowsAndFields)
         QString input;
         CSV::Table expected;
     } cases[] = {
-        {"LF", text("a,b\nc"), table({{"a", "b"}, {"c"}})},
-        {"CR", text("a,b\rc"), table({{"a", "b"}, {"c"}})},
-        {"CR LF ends one row", text("a,b\r\nc"), table({{"a", "b"}, {"c"}})},
-        {"trailing LF", text("a,b\nc\n"), table({{"a", "b"}, {"c"}})},
-        {"trailing CR", text("a,b\rc\r"), table({{"a", "b"}, {"c"}})},
-        {"trailing CR LF", text("a,b\r\nc\r\n"), table({{"a", "b"}, {"c"}})},
-        {"LF CR is two line ends", text("a\n\rb"), table({{"a"}, {"b"}})},
-        {"blank lines dropped", text("a\n\n\nb"), table({{"a"}, {"b"}})},
-        {"lone comma", text(","), table({{"", ""}})},
-        {"comma at line end", text("a,\n"), table({{"a", ""}})},
+        {"LF", text("a,b\nc"), table({{u"a"_s, u"b"_s}, {u"c"_s}})},
+        {"CR", text("a,b\rc"), table({{u"a"_s, u"b"_s}, {u"c"_s}})},
+        {"CR LF ends one row", text("a,b\r\nc"), table({{u"a"_s, u"b"_s}, {u"c"_s}})},
+        {"trailing LF", text("a,b\nc\n"), table({{u"a"_s, u"b"_s}, {u"c"_s}})},
+        {"trailing CR", text("a,b\rc\r"), table({{u"a"_s, u"b"_s}, {u"c"_s}})},
+        {"trailing CR LF", text("a,b\r\nc\r\n"), table({{u"a"_s, u"b"_s}, {u"c"_s}})},
+        {"LF CR is two line ends", text("a\n\rb"), table({{u"a"_s}, {u"b"_s}})},
+        {"blank lines dropped", text("a\n\n\nb"), table({{u"a"_s}, {u"b"_s}})},
+        {"lone comma", text(","), table({{u""_s, u""_s}})},
+        {"comma at line end", text("a,\n"), table({{u"a"_s, u""_s}})},
         {"empty text", QString(), table({})},
         {"lone LF", text("\n"), table({})},
-        {"spaces kept", text(" a , b "), table({{" a ", " b "}})},
-        {"rows of different lengths", text("a,b,c\nd\ne,f"), table({{"a", "b", "c"}, {"d"}, {"e", "f"}})},
-        {"quoted comma and doubled quote", text("\"x, \"\"y\"\"\",z"), table({{"x, \"y\"", "z"}})},
-        {"quote inside a field", text("ab\"c,d\"e"), table({{"abc,de"}})},
-        {"quoted line break", text("\"line 1\nline 2\",x"), table({{"line 1\nline 2", "x"}})},
-        {"quoted CR LF kept", text("\"a\r\nb\""), table({{"a\r\nb"}})},
-        {"empty quoted field", text("\"\",a"), table({{"", "a"}})},
+        {"spaces kept", text(" a , b "), table({{u" a "_s, u" b "_s}})},
+        {"rows of different lengths", text("a,b,c\nd\ne,f"), table({{u"a"_s, u"b"_s, u"c"_s}, {u"d"_s}, {u"e"_s, u"f"_s}})},
+        {"quoted comma and doubled quote", text("\"x, \"\"y\"\"\",z"), table({{u"x, \"y\""_s, u"z"_s}})},
+        {"quote inside a field", text("ab\"c,d\"e"), table({{u"abc,de"_s}})},
+        {"quoted line break", text("\"line 1\nline 2\",x"), table({{u"line 1\nline 2"_s, u"x"_s}})},
+        {"quoted CR LF kept", text("\"a\r\nb\""), table({{u"a\r\nb"_s}})},
+        {"empty quoted field", text("\"\",a"), table({{u""_s, u"a"_s}})},
         {"lone empty quoted field is blank", text("\"\""), table({})},
-        {"unterminated quote keeps text", text("a,\"b\nc"), table({{"a", "b\nc"}})},
-        {"leading byte-order mark", bom + text("a,b"), table({{"a", "b"}})},
+        {"unterminated quote keeps text", text("a,\"b\nc"), table({{u"a"_s, u"b\nc"_s}})},
+        {"leading byte-order mark", bom + text("a,b"), table({{u"a"_s, u"b"_s}})},
         {"byte-order mark inside a field", text("a") + bom + text("b"), table({{text("a") + bom + text("b")}})},
-        {"byte-order mark after a comma", text(",") + bom, table({{"", bom}})},
-        {"byte-order mark on the second line", text("a\n") + bom, table({{"a"}, {bom}})},
-        {"byte-order mark after an empty quoted field", text("\"\"") + bom + text("a"), table({{"a"}})},
+        {"byte-order mark after a comma", text(",") + bom, table({{u""_s, bom}})},
+        {"byte-order mark on the second line", text("a\n") + bom, table({{u"a"_s}, {bom}})},
+        {"byte-order mark after an empty quoted field", text("\"\"") + bom + text("a"), table({{u"a"_s}})},
         {"non-BMP characters", text("\xF0\x9F\x8E\xB5,\xC3\xA9"),
          table({{text("\xF0\x9F\x8E\xB5"), text("\xC3\xA9")}})},
     };
@@ -95,21 +97,21 @@ TEST(CSV, EncodesFields)
 
 TEST(CSV, EncodesRowsWithCrLf)
 {
-    EXPECT_EQ(CSV::encode({{"Artist", "Title"}, {"x", "y"}}), text("Artist,Title\r\nx,y\r\n"));
-    EXPECT_EQ(CSV::encode({{"", "", ""}}), text(",,\r\n"));
+    EXPECT_EQ(CSV::encode({{u"Artist"_s, u"Title"_s}, {u"x"_s, u"y"_s}}), text("Artist,Title\r\nx,y\r\n"));
+    EXPECT_EQ(CSV::encode({{u""_s, u""_s, u""_s}}), text(",,\r\n"));
     EXPECT_EQ(CSV::encode({}), text("\r\n"));
 }
 
 TEST(CSV, ParseUndoesEncodeExceptTheFormulaGuard)
 {
     const CSV::Table rows = {
-        {"Artist", "Title", "Notes"},
-        {"Sigur R\u00f3s", "( )", "line 1\nline 2, \"quoted\""},
-        {"", "", ""},
-        {" padded ", "a\r\nb", "-12.5"},
+        {u"Artist"_s, u"Title"_s, u"Notes"_s},
+        {u"Sigur R\u00f3s"_s, u"( )"_s, u"line 1\nline 2, \"quoted\""_s},
+        {u""_s, u""_s, u""_s},
+        {u" padded "_s, u"a\r\nb"_s, u"-12.5"_s},
     };
     EXPECT_EQ(CSV::parse(CSV::encode(rows)), rows);
 
-    const CSV::Table guarded = CSV::parse(CSV::encode({{"=cmd", "@x", "-", "+3"}}));
-    EXPECT_EQ(guarded, table({{"'=cmd", "'@x", "'-", "+3"}}));
+    const CSV::Table guarded = CSV::parse(CSV::encode({{u"=cmd"_s, u"@x"_s, u"-"_s, u"+3"_s}}));
+    EXPECT_EQ(guarded, table({{u"'=cmd"_s, u"'@x"_s, u"'-"_s, u"+3"_s}}));
 }

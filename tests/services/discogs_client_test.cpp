@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 using namespace std::chrono_literals;
 using vorla::test::readFixture;
@@ -85,23 +87,23 @@ TEST_F(DiscogsClientTest, BarcodeSearchTriesTheVariantsInTurn)
     // A 12-digit code: its own form finds nothing, its EAN-13 form finds hits, which come back
     // in the server's order rather than most owned first.
     answerAll(kEmpty);
-    transport.answer(kRoot + "/database/search?barcode=0074643521109&per_page=25&type=release", 200,
-        readFixture("discogs/search_text.json"));
+    transport.answer(kRoot + u"/database/search?barcode=0074643521109&per_page=25&type=release"_s, 200,
+        readFixture(u"discogs/search_text.json"_s));
 
-    const QList<ReleaseCandidate> found = anonymous.searchBarcode("074643521109", {});
-    EXPECT_EQ(idsOf(found), QStringList({ "201", "202", "203", "204", "205" }));
+    const QList<ReleaseCandidate> found = anonymous.searchBarcode(u"074643521109"_s, {});
+    EXPECT_EQ(idsOf(found), QStringList({ u"201"_s, u"202"_s, u"203"_s, u"204"_s, u"205"_s }));
 
     const QList<HttpRequest> requests = transport.requests();
     ASSERT_EQ(requests.size(), 2);
     for (const HttpRequest &request : requests) {
         EXPECT_EQ(request.url.path(), QStringLiteral("/database/search"));
-        EXPECT_EQ(namesOf(request), QStringList({ "barcode", "per_page", "type" }));
-        EXPECT_EQ(valueOf(request, "type"), QStringLiteral("release"));
-        EXPECT_EQ(valueOf(request, "per_page"), QStringLiteral("25"));
+        EXPECT_EQ(namesOf(request), QStringList({ u"barcode"_s, u"per_page"_s, u"type"_s }));
+        EXPECT_EQ(valueOf(request, u"type"_s), QStringLiteral("release"));
+        EXPECT_EQ(valueOf(request, u"per_page"_s), QStringLiteral("25"));
         EXPECT_FALSE(request.header("Authorization"));
     }
-    EXPECT_EQ(valueOf(requests[0], "barcode"), QStringLiteral("074643521109"));
-    EXPECT_EQ(valueOf(requests[1], "barcode"), QStringLiteral("0074643521109"));
+    EXPECT_EQ(valueOf(requests[0], u"barcode"_s), QStringLiteral("074643521109"));
+    EXPECT_EQ(valueOf(requests[1], u"barcode"_s), QStringLiteral("0074643521109"));
     // Anonymous requests are spaced by the 2.45 s limiter.
     EXPECT_EQ(time.discogsAnonymousSleeps(), QList<std::chrono::nanoseconds>({ 2450ms }));
     EXPECT_TRUE(time.discogsAuthenticatedSleeps().isEmpty());
@@ -109,18 +111,18 @@ TEST_F(DiscogsClientTest, BarcodeSearchTriesTheVariantsInTurn)
 
 TEST_F(DiscogsClientTest, BarcodeSearchStopsAtTheFirstHitOrError)
 {
-    answerAll(readFixture("discogs/search_barcode.json"));
-    EXPECT_EQ(anonymous.searchBarcode("0 74643 52110 9", {}).size(), 3);
+    answerAll(readFixture(u"discogs/search_barcode.json"_s));
+    EXPECT_EQ(anonymous.searchBarcode(u"0 74643 52110 9"_s, {}).size(), 3);
     EXPECT_EQ(transport.requests().size(), 1);
 
     transport.clear();
     answerAll({}, 500);
-    EXPECT_EQ(lookupFailure([&] { anonymous.searchBarcode("074643521109", {}); }),
+    EXPECT_EQ(lookupFailure([&] { anonymous.searchBarcode(u"074643521109"_s, {}); }),
         LookupError::Kind::http);
     EXPECT_EQ(transport.requests().size(), 1);
 
     transport.clear();
-    EXPECT_TRUE(anonymous.searchBarcode("no digits", {}).isEmpty());
+    EXPECT_TRUE(anonymous.searchBarcode(u"no digits"_s, {}).isEmpty());
     EXPECT_TRUE(transport.requests().isEmpty());
 }
 
@@ -139,15 +141,15 @@ TEST_F(DiscogsClientTest, TokenDecidesTheHeaderAndTheLimiter)
         { QStringLiteral("  "), QByteArray("Discogs token=  "), true },
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.token.value_or("(none)").toStdString());
+        SCOPED_TRACE(c.token.value_or(u"(none)"_s).toStdString());
         time.advance(10s); // both limiters idle
         const auto authenticatedBefore = time.discogsAuthenticatedSleeps().size();
         const auto anonymousBefore = time.discogsAnonymousSleeps().size();
         transport.clear();
         answerAll(kEmpty);
-        transport.answer(kRoot + "/releases/5", 200, readFixture("discogs/release_minimal.json"));
+        transport.answer(kRoot + u"/releases/5"_s, 200, readFixture(u"discogs/release_minimal.json"_s));
         const DiscogsClient client { c.token, kRoot };
-        client.searchBarcode("12345678", {});
+        client.searchBarcode(u"12345678"_s, {});
         client.release(5, {});
         ASSERT_EQ(transport.requests().size(), 2);
         for (const HttpRequest &request : transport.requests())
@@ -163,13 +165,13 @@ TEST_F(DiscogsClientTest, RejectedRequestsNeedOrCheckTheToken)
 {
     answerAll({}, 401);
     // An anonymous search that Discogs refuses needs a token; with one, the token is wrong.
-    EXPECT_EQ(lookupFailure([&] { anonymous.searchBarcode("12345678", {}); }),
+    EXPECT_EQ(lookupFailure([&] { anonymous.searchBarcode(u"12345678"_s, {}); }),
         LookupError::Kind::missingToken);
     EXPECT_EQ(lookupFailure([&] {
-        anonymous.search(ReleaseQuery { "", "", "", "", "x" }, {});
+        anonymous.search(ReleaseQuery { u""_s, u""_s, u""_s, u""_s, u"x"_s }, {});
     }),
         LookupError::Kind::missingToken);
-    EXPECT_EQ(lookupFailure([&] { withToken.searchBarcode("12345678", {}); }),
+    EXPECT_EQ(lookupFailure([&] { withToken.searchBarcode(u"12345678"_s, {}); }),
         LookupError::Kind::unauthorized);
     EXPECT_EQ(lookupFailure([&] { anonymous.release(7, {}); }), LookupError::Kind::unauthorized);
     answerAll({}, 403);
@@ -186,35 +188,35 @@ TEST_F(DiscogsClientTest, TextSearchBroadensStepByStep)
         ReleaseQuery query;
         Sets expected;
     } cases[] = {
-        { "every field", ReleaseQuery { "Alpha", "Beta", "Label", "AB-1", "" },
-            { fixed({ { "artist", "Alpha" }, { "catno", "AB-1" }, { "format", "Vinyl" },
-                  { "label", "Label" }, { "per_page", "40" }, { "type", "release" } }),
-                fixed({ { "catno", "AB-1" }, { "format", "Vinyl" }, { "per_page", "40" },
-                    { "type", "release" } }),
-                fixed({ { "artist", "Alpha" }, { "format", "Vinyl" }, { "per_page", "40" },
-                    { "release_title", "Beta" }, { "type", "release" } }),
-                fixed({ { "format", "Vinyl" }, { "per_page", "40" },
-                    { "q", "Alpha Beta Label AB-1" }, { "type", "release" } }) } },
-        { "catalog number only", ReleaseQuery { "", "", "", "AB-1", "" },
-            { fixed({ { "catno", "AB-1" }, { "format", "Vinyl" }, { "per_page", "40" },
-                  { "type", "release" } }),
-                fixed({ { "format", "Vinyl" }, { "per_page", "40" }, { "q", "AB-1" },
-                    { "type", "release" } }) } },
-        { "catalog number and artist", ReleaseQuery { "Alpha", "", "", "AB-1", "" },
-            { fixed({ { "artist", "Alpha" }, { "catno", "AB-1" }, { "format", "Vinyl" },
-                  { "per_page", "40" }, { "type", "release" } }),
-                fixed({ { "catno", "AB-1" }, { "format", "Vinyl" }, { "per_page", "40" },
-                    { "type", "release" } }),
-                fixed({ { "format", "Vinyl" }, { "per_page", "40" }, { "q", "Alpha AB-1" },
-                    { "type", "release" } }) } },
-        { "title only", ReleaseQuery { "", "Beta", "", "", "" },
-            { fixed({ { "format", "Vinyl" }, { "per_page", "40" }, { "release_title", "Beta" },
-                  { "type", "release" } }),
-                fixed({ { "format", "Vinyl" }, { "per_page", "40" }, { "q", "Beta" },
-                    { "type", "release" } }) } },
+        { "every field", ReleaseQuery { u"Alpha"_s, u"Beta"_s, u"Label"_s, u"AB-1"_s, u""_s },
+            { fixed({ { u"artist"_s, u"Alpha"_s }, { u"catno"_s, u"AB-1"_s }, { u"format"_s, u"Vinyl"_s },
+                  { u"label"_s, u"Label"_s }, { u"per_page"_s, u"40"_s }, { u"type"_s, u"release"_s } }),
+                fixed({ { u"catno"_s, u"AB-1"_s }, { u"format"_s, u"Vinyl"_s }, { u"per_page"_s, u"40"_s },
+                    { u"type"_s, u"release"_s } }),
+                fixed({ { u"artist"_s, u"Alpha"_s }, { u"format"_s, u"Vinyl"_s }, { u"per_page"_s, u"40"_s },
+                    { u"release_title"_s, u"Beta"_s }, { u"type"_s, u"release"_s } }),
+                fixed({ { u"format"_s, u"Vinyl"_s }, { u"per_page"_s, u"40"_s },
+                    { u"q"_s, u"Alpha Beta Label AB-1"_s }, { u"type"_s, u"release"_s } }) } },
+        { "catalog number only", ReleaseQuery { u""_s, u""_s, u""_s, u"AB-1"_s, u""_s },
+            { fixed({ { u"catno"_s, u"AB-1"_s }, { u"format"_s, u"Vinyl"_s }, { u"per_page"_s, u"40"_s },
+                  { u"type"_s, u"release"_s } }),
+                fixed({ { u"format"_s, u"Vinyl"_s }, { u"per_page"_s, u"40"_s }, { u"q"_s, u"AB-1"_s },
+                    { u"type"_s, u"release"_s } }) } },
+        { "catalog number and artist", ReleaseQuery { u"Alpha"_s, u""_s, u""_s, u"AB-1"_s, u""_s },
+            { fixed({ { u"artist"_s, u"Alpha"_s }, { u"catno"_s, u"AB-1"_s }, { u"format"_s, u"Vinyl"_s },
+                  { u"per_page"_s, u"40"_s }, { u"type"_s, u"release"_s } }),
+                fixed({ { u"catno"_s, u"AB-1"_s }, { u"format"_s, u"Vinyl"_s }, { u"per_page"_s, u"40"_s },
+                    { u"type"_s, u"release"_s } }),
+                fixed({ { u"format"_s, u"Vinyl"_s }, { u"per_page"_s, u"40"_s }, { u"q"_s, u"Alpha AB-1"_s },
+                    { u"type"_s, u"release"_s } }) } },
+        { "title only", ReleaseQuery { u""_s, u"Beta"_s, u""_s, u""_s, u""_s },
+            { fixed({ { u"format"_s, u"Vinyl"_s }, { u"per_page"_s, u"40"_s }, { u"release_title"_s, u"Beta"_s },
+                  { u"type"_s, u"release"_s } }),
+                fixed({ { u"format"_s, u"Vinyl"_s }, { u"per_page"_s, u"40"_s }, { u"q"_s, u"Beta"_s },
+                    { u"type"_s, u"release"_s } }) } },
         { "empty query", ReleaseQuery {},
-            { fixed({ { "format", "Vinyl" }, { "per_page", "40" }, { "q", "" },
-                { "type", "release" } }) } },
+            { fixed({ { u"format"_s, u"Vinyl"_s }, { u"per_page"_s, u"40"_s }, { u"q"_s, u""_s },
+                { u"type"_s, u"release"_s } }) } },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -230,10 +232,10 @@ TEST_F(DiscogsClientTest, TextSearchBroadensStepByStep)
 
 TEST_F(DiscogsClientTest, TextSearchReturnsTheFirstHitsMostOwnedFirst)
 {
-    answerAll(readFixture("discogs/search_text.json"));
+    answerAll(readFixture(u"discogs/search_text.json"_s));
     const QList<ReleaseCandidate> found
-        = anonymous.search(ReleaseQuery { "", "Beta", "", "", "more" }, {});
-    EXPECT_EQ(idsOf(found), QStringList({ "203", "201", "205", "202", "204" }));
+        = anonymous.search(ReleaseQuery { u""_s, u"Beta"_s, u""_s, u""_s, u"more"_s }, {});
+    EXPECT_EQ(idsOf(found), QStringList({ u"203"_s, u"201"_s, u"205"_s, u"202"_s, u"204"_s }));
     EXPECT_EQ(transport.requests().size(), 1);
 }
 
@@ -241,30 +243,30 @@ TEST_F(DiscogsClientTest, TextSearchStopsAtTheFirstFailure)
 {
     answerAll({}, 429);
     EXPECT_EQ(lookupFailure([&] {
-        withToken.search(ReleaseQuery { "", "", "", "AB-1", "" }, {});
+        withToken.search(ReleaseQuery { u""_s, u""_s, u""_s, u"AB-1"_s, u""_s }, {});
     }),
         LookupError::Kind::rateLimited);
     // One request and its two retries; the free-text set is never sent.
     EXPECT_EQ(transport.requests().size(), 3);
     for (const HttpRequest &request : transport.requests())
-        EXPECT_EQ(valueOf(request, "catno"), QStringLiteral("AB-1"));
+        EXPECT_EQ(valueOf(request, u"catno"_s), QStringLiteral("AB-1"));
 }
 
 TEST_F(DiscogsClientTest, QueryValuesArriveIntact)
 {
     answerAll(kEmpty);
     const QString text = QStringLiteral("A&B=C+D #1 / 50% \u00C6");
-    anonymous.search(ReleaseQuery { "", "", "", "", text }, {});
+    anonymous.search(ReleaseQuery { u""_s, u""_s, u""_s, u""_s, text }, {});
     ASSERT_EQ(transport.requests().size(), 1);
     const QUrl url = transport.requests().first().url;
-    EXPECT_EQ(valueOf(transport.requests().first(), "q"), text);
+    EXPECT_EQ(valueOf(transport.requests().first(), u"q"_s), text);
     // A raw "+" would reach Discogs as a space.
     EXPECT_FALSE(url.query(QUrl::FullyEncoded).contains(u'+'));
 }
 
 TEST_F(DiscogsClientTest, ReleaseFetchesByIdAndRefusesIdsBelowOne)
 {
-    transport.answer(kRoot + "/releases/1000001", 200, readFixture("discogs/release_full.json"));
+    transport.answer(kRoot + u"/releases/1000001"_s, 200, readFixture(u"discogs/release_full.json"_s));
     const RecordDraft draft = withToken.release(1000001, {});
     EXPECT_EQ(draft.title, QStringLiteral("Harbour Songs"));
     ASSERT_EQ(transport.requests().size(), 1);
@@ -286,7 +288,7 @@ TEST_F(DiscogsClientTest, IdentityNeedsATokenAndTakesNoLimiterSlot)
         LookupError::Kind::missingToken);
     EXPECT_TRUE(transport.requests().isEmpty());
 
-    transport.answer(kRoot + "/oauth/identity", 200, readFixture("discogs/identity.json"));
+    transport.answer(kRoot + u"/oauth/identity"_s, 200, readFixture(u"discogs/identity.json"_s));
     EXPECT_EQ(withToken.identity({}), QStringLiteral("crate_digger"));
     EXPECT_EQ(withToken.identity({}), QStringLiteral("crate_digger"));
     EXPECT_EQ(
@@ -297,13 +299,13 @@ TEST_F(DiscogsClientTest, IdentityNeedsATokenAndTakesNoLimiterSlot)
 TEST_F(DiscogsClientTest, BadRootsAndBadAnswers)
 {
     answerAll("<html>busy</html>");
-    EXPECT_THROW(anonymous.searchBarcode("12345678", {}), DecodingError);
+    EXPECT_THROW(anonymous.searchBarcode(u"12345678"_s, {}), DecodingError);
     EXPECT_EQ(lookupFailure([&] {
-        DiscogsClient { std::nullopt, "http://api.discogs.test" }.release(1, {});
+        DiscogsClient { std::nullopt, u"http://api.discogs.test"_s }.release(1, {});
     }),
         LookupError::Kind::insecureURL);
     EXPECT_EQ(lookupFailure([&] {
-        DiscogsClient { std::nullopt, "https://api.discogs.test:port" }.release(1, {});
+        DiscogsClient { std::nullopt, u"https://api.discogs.test:port"_s }.release(1, {});
     }),
         LookupError::Kind::notFound);
 }

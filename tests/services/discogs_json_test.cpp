@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 using vorla::test::decodingFailure;
 using vorla::test::readFixture;
@@ -14,14 +16,14 @@ using vorla::test::readFixture;
 TEST(DiscogsJson, DecodesSearchHitsWithMissingAndNullMembers)
 {
     const DSearchResponse response
-        = decodeDSearchResponse(readFixture("discogs/search_barcode.json"));
+        = decodeDSearchResponse(readFixture(u"discogs/search_barcode.json"_s));
     ASSERT_EQ(response.results.size(), 3);
 
     const DSearchResult &full = response.results[0];
     EXPECT_EQ(full.id, 1000001);
     EXPECT_EQ(full.title, QStringLiteral("Northern Lights (2) - Harbour Songs"));
     EXPECT_EQ(full.year, QStringLiteral("1977"));
-    EXPECT_EQ(full.format, QStringList({ "Vinyl", "LP", "Album" }));
+    EXPECT_EQ(full.format, QStringList({ u"Vinyl"_s, u"LP"_s, u"Album"_s }));
     EXPECT_EQ(full.coverImage, QStringLiteral("https://i.discogs.example/cover/1000001.jpg"));
     ASSERT_TRUE(full.community);
     EXPECT_EQ(full.community->have, 40);
@@ -42,7 +44,7 @@ TEST(DiscogsJson, DecodesSearchHitsWithMissingAndNullMembers)
 
 TEST(DiscogsJson, DecodesReleaseAndItsNestedRecords)
 {
-    const DRelease release = decodeDRelease(readFixture("discogs/release_full.json"));
+    const DRelease release = decodeDRelease(readFixture(u"discogs/release_full.json"_s));
     EXPECT_EQ(release.id, 1000001);
     EXPECT_EQ(release.title, QStringLiteral("Harbour Songs"));
     EXPECT_EQ(release.year, 0);
@@ -66,7 +68,7 @@ TEST(DiscogsJson, DecodesReleaseAndItsNestedRecords)
 
 TEST(DiscogsJson, NullOptionalMembersOfAReleaseAreAbsent)
 {
-    const DRelease release = decodeDRelease(readFixture("discogs/release_minimal.json"));
+    const DRelease release = decodeDRelease(readFixture(u"discogs/release_minimal.json"_s));
     EXPECT_EQ(release.id, 42);
     EXPECT_FALSE(release.artists);
     EXPECT_FALSE(release.year);
@@ -147,7 +149,7 @@ TEST(DiscogsJson, RejectsAnswersOfTheWrongShape)
 
 TEST(DiscogsJson, DecodesIdentity)
 {
-    EXPECT_EQ(decodeDIdentity(readFixture("discogs/identity.json")).username,
+    EXPECT_EQ(decodeDIdentity(readFixture(u"discogs/identity.json"_s)).username,
         QStringLiteral("crate_digger"));
     EXPECT_NE(decodingFailure(decodeDIdentity, R"({"id": 1})").find("\"username\" is missing"),
         std::string::npos);
@@ -156,7 +158,7 @@ TEST(DiscogsJson, DecodesIdentity)
 TEST(DiscogsConversion, SearchHitsBecomeCandidates)
 {
     const QList<ReleaseCandidate> candidates
-        = DiscogsClient::parseSearch(readFixture("discogs/search_barcode.json"));
+        = DiscogsClient::parseSearch(readFixture(u"discogs/search_barcode.json"_s));
     ASSERT_EQ(candidates.size(), 3);
 
     const ReleaseCandidate &full = candidates[0];
@@ -171,9 +173,9 @@ TEST(DiscogsConversion, SearchHitsBecomeCandidates)
     EXPECT_EQ(full.country, QStringLiteral("UK"));
     // The invalid code is passed over for the valid one written with spaces.
     EXPECT_EQ(full.barcode, QStringLiteral("5012345678900"));
-    EXPECT_EQ(full.thumbnailURL, QUrl("https://i.discogs.example/thumb/1000001.jpg"));
-    EXPECT_EQ(full.coverURL, QUrl("https://i.discogs.example/cover/1000001.jpg"));
-    EXPECT_EQ(full.webURL, QUrl("https://www.discogs.com/release/1000001"));
+    EXPECT_EQ(full.thumbnailURL, QUrl(u"https://i.discogs.example/thumb/1000001.jpg"_s));
+    EXPECT_EQ(full.coverURL, QUrl(u"https://i.discogs.example/cover/1000001.jpg"_s));
+    EXPECT_EQ(full.webURL, QUrl(u"https://www.discogs.com/release/1000001"_s));
     EXPECT_EQ(full.owners, 40);
 
     const ReleaseCandidate &sparse = candidates[1];
@@ -197,7 +199,7 @@ TEST(DiscogsConversion, SearchHitsBecomeCandidates)
 TEST(DiscogsConversion, SplitsTheHitTitleAtTheFirstSpacedHyphen)
 {
     const QList<ReleaseCandidate> c
-        = DiscogsClient::parseSearch(readFixture("discogs/search_text.json"));
+        = DiscogsClient::parseSearch(readFixture(u"discogs/search_text.json"_s));
     ASSERT_EQ(c.size(), 5);
     EXPECT_EQ(c[0].artist, QStringLiteral("Alpha"));
     EXPECT_EQ(c[0].title, QStringLiteral("Beta"));
@@ -220,22 +222,22 @@ TEST(DiscogsConversion, MostOwnedFirstIsStable)
 {
     // Owners 5, absent, 7, 0, 5 give 7, 5 (first), 5 (second), absent, 0.
     const QList<ReleaseCandidate> sorted = DiscogsClient::mostOwnedFirst(
-        DiscogsClient::parseSearch(readFixture("discogs/search_text.json")));
+        DiscogsClient::parseSearch(readFixture(u"discogs/search_text.json"_s)));
     QStringList ids;
     for (const ReleaseCandidate &c : sorted)
         ids.append(c.sourceID);
-    EXPECT_EQ(ids, QStringList({ "203", "201", "205", "202", "204" }));
+    EXPECT_EQ(ids, QStringList({ u"203"_s, u"201"_s, u"205"_s, u"202"_s, u"204"_s }));
 }
 
 TEST(DiscogsConversion, ReleaseBecomesDraft)
 {
-    const RecordDraft draft = DiscogsClient::parseRelease(readFixture("discogs/release_full.json"));
+    const RecordDraft draft = DiscogsClient::parseRelease(readFixture(u"discogs/release_full.json"_s));
     EXPECT_EQ(draft.title, QStringLiteral("Harbour Songs"));
     EXPECT_EQ(draft.artist, QStringLiteral("Alpha, B. Feat. Gamma"));
     EXPECT_EQ(draft.year, 1969); // "year" 0 falls back to "released"
     EXPECT_EQ(draft.country, QStringLiteral("UK"));
-    EXPECT_EQ(draft.genres, QStringList({ "Rock", "Folk, World, & Country", "Rock" }));
-    EXPECT_EQ(draft.styles, QStringList({ "Folk Rock" }));
+    EXPECT_EQ(draft.genres, QStringList({ u"Rock"_s, u"Folk, World, & Country"_s, u"Rock"_s }));
+    EXPECT_EQ(draft.styles, QStringList({ u"Folk Rock"_s }));
     EXPECT_EQ(draft.label, QStringLiteral("Harbour Records"));
     EXPECT_EQ(draft.catalogNumber, QStringLiteral("HR 101"));
     EXPECT_EQ(draft.format, QStringLiteral("2\u00D7Vinyl, LP, Album + CD"));
@@ -246,7 +248,7 @@ TEST(DiscogsConversion, ReleaseBecomesDraft)
     EXPECT_EQ(draft.tracks[0].duration, QStringLiteral("3:45"));
     EXPECT_EQ(draft.tracks[1].position, QStringLiteral("A2"));
     EXPECT_EQ(draft.tracks[1].duration, QString());
-    EXPECT_EQ(draft.coverURL, QUrl("https://i.discogs.example/images/front.jpg"));
+    EXPECT_EQ(draft.coverURL, QUrl(u"https://i.discogs.example/images/front.jpg"_s));
     EXPECT_EQ(draft.discogsReleaseID, 1000001);
     EXPECT_EQ(draft.sourceURL,
         QStringLiteral("https://www.discogs.com/release/1000001-Alpha-Harbour-Songs"));
@@ -258,7 +260,7 @@ TEST(DiscogsConversion, ReleaseBecomesDraft)
 TEST(DiscogsConversion, BareReleaseGetsEmptyValuesAndItsOwnWebPage)
 {
     const RecordDraft draft
-        = DiscogsClient::parseRelease(readFixture("discogs/release_minimal.json"));
+        = DiscogsClient::parseRelease(readFixture(u"discogs/release_minimal.json"_s));
     EXPECT_EQ(draft.title, QStringLiteral("Bare Release"));
     EXPECT_EQ(draft.artist, QString());
     EXPECT_FALSE(draft.year);
@@ -304,10 +306,10 @@ TEST(DiscogsConversion, ArtistString)
         const char *expected;
     } cases[] = {
         { {}, "" },
-        { { { "Solo (12)", {}, "&" } }, "Solo" },
-        { { { "Alpha", {}, {} }, { "Beta", {}, {} } }, "Alpha, Beta" },
-        { { { "Alpha", "  ", " , " }, { "Beta", "\tBee ", "x" } }, "Alpha, Bee" },
-        { { { "Alpha", {}, "&" }, { "Beta", {}, {} } }, "Alpha & Beta" },
+        { { { u"Solo (12)"_s, {}, u"&"_s } }, "Solo" },
+        { { { u"Alpha"_s, {}, {} }, { u"Beta"_s, {}, {} } }, "Alpha, Beta" },
+        { { { u"Alpha"_s, u"  "_s, u" , "_s }, { u"Beta"_s, u"\tBee "_s, u"x"_s } }, "Alpha, Bee" },
+        { { { u"Alpha"_s, {}, u"&"_s }, { u"Beta"_s, {}, {} } }, "Alpha & Beta" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.expected);
@@ -323,11 +325,11 @@ TEST(DiscogsConversion, FormatString)
         const char *expected;
     } cases[] = {
         { {}, "" },
-        { { { "Vinyl", "1", {} } }, "Vinyl" },
-        { { { "Vinyl", {}, QStringList { "LP" } } }, "Vinyl, LP" },
-        { { { "Vinyl", "", {} } }, "Vinyl" },
-        { { { "Vinyl", "x2", {} } }, "Vinyl" },
-        { { { "Vinyl", "3", QStringList { "7\"", "45 RPM" } }, { "Cassette", "1", {} } },
+        { { { u"Vinyl"_s, u"1"_s, {} } }, "Vinyl" },
+        { { { u"Vinyl"_s, {}, QStringList { u"LP"_s } } }, "Vinyl, LP" },
+        { { { u"Vinyl"_s, u""_s, {} } }, "Vinyl" },
+        { { { u"Vinyl"_s, u"x2"_s, {} } }, "Vinyl" },
+        { { { u"Vinyl"_s, u"3"_s, QStringList { u"7\""_s, u"45 RPM"_s } }, { u"Cassette"_s, u"1"_s, {} } },
             "3\u00D7Vinyl, 7\", 45 RPM + Cassette" },
     };
     for (const auto &c : cases) {

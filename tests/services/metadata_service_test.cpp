@@ -12,6 +12,8 @@
 
 #include <variant>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 using vorla::test::readFixture;
 using vorla::test::ScriptedTransport;
@@ -67,8 +69,8 @@ protected:
     ScriptedTransport transport;
     VirtualLimiterTime time;
     MetadataService service { std::nullopt, true };
-    const QByteArray image = readFixture("coverart/front-500.jpg");
-    const QByteArray html = readFixture("coverart/not_found.html");
+    const QByteArray image = readFixture(u"coverart/front-500.jpg"_s);
+    const QByteArray html = readFixture(u"coverart/not_found.html"_s);
 };
 
 ReleaseCandidate discogsCandidate(const QString &id)
@@ -86,7 +88,7 @@ TEST_F(MetadataServiceTest, GatherRule)
     using Outcome = std::variant<QStringList, LookupError::Kind>;
     const Answer discogsHits(200, kDiscogsHits), discogsNone(200, kNoDiscogsHits), needsToken(401),
         rateLimited(429), discogsDown(500);
-    const Answer mbHits(200, readFixture("musicbrainz/search.json")),
+    const Answer mbHits(200, readFixture(u"musicbrainz/search.json"_s)),
         mbNone(200, kNoMusicBrainzHits), mbDown(500);
     const QStringList mbIDs = { kMBID, QStringLiteral("A1B2C3D4-E5F6-4A7B-8C9D-0E1F2A3B4C5D") };
     const struct
@@ -97,7 +99,7 @@ TEST_F(MetadataServiceTest, GatherRule)
         Outcome expected;
         bool asksMusicBrainz;
     } cases[] = {
-        { "Discogs hits, vinyl first", discogsHits, mbHits, true, QStringList { "2", "1", "3" },
+        { "Discogs hits, vinyl first", discogsHits, mbHits, true, QStringList { u"2"_s, u"1"_s, u"3"_s },
             false },
         { "nothing, fallback off", discogsNone, mbHits, false, QStringList {}, false },
         { "nothing on Discogs", discogsNone, mbHits, true, mbIDs, true },
@@ -120,14 +122,14 @@ TEST_F(MetadataServiceTest, GatherRule)
             Outcome outcome;
             try {
                 outcome
-                    = idsOf(byBarcode ? service.lookup("4006381333931", {})
-                                      : service.search(ReleaseQuery { "", "", "", "", "x" }, {}));
+                    = idsOf(byBarcode ? service.lookup(u"4006381333931"_s, {})
+                                      : service.search(ReleaseQuery { u""_s, u""_s, u""_s, u""_s, u"x"_s }, {}));
             } catch (const LookupError &error) {
                 outcome = error.kind();
             }
             EXPECT_EQ(outcome, c.expected);
-            EXPECT_EQ(hostsAsked().contains("musicbrainz.org"), c.asksMusicBrainz);
-            EXPECT_TRUE(hostsAsked().startsWith("api.discogs.com"));
+            EXPECT_EQ(hostsAsked().contains(u"musicbrainz.org"_s), c.asksMusicBrainz);
+            EXPECT_TRUE(hostsAsked().startsWith(u"api.discogs.com"_s));
         }
     }
 }
@@ -135,11 +137,11 @@ TEST_F(MetadataServiceTest, GatherRule)
 TEST_F(MetadataServiceTest, DetailsFetchTheCandidatesReleaseWithItsCover)
 {
     // The release has no barcode and no image: the candidate's barcode and cover fill in.
-    transport.answer(kDiscogs + "/releases/42", 200, readFixture("discogs/release_minimal.json"));
+    transport.answer(kDiscogs + u"/releases/42"_s, 200, readFixture(u"discogs/release_minimal.json"_s));
     transport.answer(QStringLiteral("https://img.example/cover.jpg"), 200, image);
-    ReleaseCandidate candidate = discogsCandidate("+42");
+    ReleaseCandidate candidate = discogsCandidate(u"+42"_s);
     candidate.barcode = QStringLiteral("5012345678900");
-    candidate.coverURL = QUrl("https://img.example/cover.jpg");
+    candidate.coverURL = QUrl(u"https://img.example/cover.jpg"_s);
 
     const RecordDraft draft = service.details(candidate, {});
     EXPECT_EQ(draft.title, QStringLiteral("Bare Release"));
@@ -148,17 +150,17 @@ TEST_F(MetadataServiceTest, DetailsFetchTheCandidatesReleaseWithItsCover)
     EXPECT_TRUE(draft.coverChanged);
 
     // A release with its own barcode keeps it.
-    transport.answer(kDiscogs + "/releases/1000001", 200, readFixture("discogs/release_full.json"));
+    transport.answer(kDiscogs + u"/releases/1000001"_s, 200, readFixture(u"discogs/release_full.json"_s));
     candidate.sourceID = QStringLiteral("1000001");
     EXPECT_EQ(service.details(candidate, {}).barcode, QStringLiteral("5012345678900"));
 }
 
 TEST_F(MetadataServiceTest, DetailsOfAMusicBrainzCandidateComeFromMusicBrainz)
 {
-    const QString release = kMusicBrainz + "/release/" + kMBID
-        + "?inc=recordings+labels+artist-credits+genres+release-groups&fmt=json";
-    transport.answer(release, 200, readFixture("musicbrainz/release_full.json"));
-    transport.answer("https://coverartarchive.org/release/" + kMBID + "/front-500", 200, image);
+    const QString release = kMusicBrainz + u"/release/"_s + kMBID
+        + u"?inc=recordings+labels+artist-credits+genres+release-groups&fmt=json"_s;
+    transport.answer(release, 200, readFixture(u"musicbrainz/release_full.json"_s));
+    transport.answer(u"https://coverartarchive.org/release/"_s + kMBID + u"/front-500"_s, 200, image);
     ReleaseCandidate candidate;
     candidate.source = MetadataSource::musicBrainz;
     candidate.sourceID = kMBID;
@@ -167,7 +169,7 @@ TEST_F(MetadataServiceTest, DetailsOfAMusicBrainzCandidateComeFromMusicBrainz)
     EXPECT_EQ(draft.musicBrainzID, kMBID);
     EXPECT_EQ(draft.coverImageData, image);
     EXPECT_EQ(urlsAsked(),
-        QStringList({ release, "https://coverartarchive.org/release/" + kMBID + "/front-500" }));
+        QStringList({ release, u"https://coverartarchive.org/release/"_s + kMBID + u"/front-500"_s }));
     // Cover downloads take no limiter slot.
     EXPECT_TRUE(time.musicBrainzSleeps().isEmpty());
 }
@@ -178,8 +180,8 @@ TEST_F(MetadataServiceTest, DiscogsIdsThatAreNoNumberAreNotFound)
         SCOPED_TRACE(id);
         for (const bool tracksOnly : { false, true }) {
             try {
-                tracksOnly ? (void)service.tracklist(discogsCandidate(id), {})
-                           : (void)service.details(discogsCandidate(id), {});
+                tracksOnly ? (void)service.tracklist(discogsCandidate(QString::fromUtf8(id)), {})
+                           : (void)service.details(discogsCandidate(QString::fromUtf8(id)), {});
                 ADD_FAILURE() << "no error";
             } catch (const LookupError &error) {
                 EXPECT_EQ(error.kind(), LookupError::Kind::notFound);
@@ -191,8 +193,8 @@ TEST_F(MetadataServiceTest, DiscogsIdsThatAreNoNumberAreNotFound)
 
 TEST_F(MetadataServiceTest, TracklistFetchesNoCover)
 {
-    transport.answer(kDiscogs + "/releases/1000001", 200, readFixture("discogs/release_full.json"));
-    const QList<Track> tracks = service.tracklist(discogsCandidate("1000001"), {});
+    transport.answer(kDiscogs + u"/releases/1000001"_s, 200, readFixture(u"discogs/release_full.json"_s));
+    const QList<Track> tracks = service.tracklist(discogsCandidate(u"1000001"_s), {});
     ASSERT_EQ(tracks.size(), 2);
     EXPECT_EQ(tracks[1].title, QStringLiteral("Low Tide"));
     EXPECT_EQ(transport.requests().size(), 1);
@@ -211,7 +213,7 @@ TEST_F(MetadataServiceTest, AttachCoverTriesTheDraftsURLThenTheFallback)
     } cases[] = {
         { "own cover", Answer(200, image), Answer(200, html), image, 1 },
         { "own 404, fallback image", Answer(404), Answer(200, image), image, 2 },
-        { "own unreachable", Answer::failure("no route"), Answer(200, image), image, 2 },
+        { "own unreachable", Answer::failure(u"no route"_s), Answer(200, image), image, 2 },
         { "both no images", Answer(200, html), Answer(200, QByteArray()), std::nullopt, 2 },
         { "fallback only", std::nullopt, Answer(200, image), image, 1 },
         { "nothing to try", std::nullopt, std::nullopt, std::nullopt, 0 },
@@ -246,23 +248,23 @@ TEST_F(MetadataServiceTest, AttachCoverTriesTheDraftsURLThenTheFallback)
 
 TEST_F(MetadataServiceTest, RefreshedMetadataOrder)
 {
-    const QString discogsRelease = kDiscogs + "/releases/1000001";
+    const QString discogsRelease = kDiscogs + u"/releases/1000001"_s;
     const QString discogsCover = QStringLiteral("https://i.discogs.example/images/front.jpg");
-    const QString mbRelease = kMusicBrainz + "/release/" + kMBID
-        + "?inc=recordings+labels+artist-credits+genres+release-groups&fmt=json";
-    const QString mbCover = "https://coverartarchive.org/release/" + kMBID + "/front-500";
+    const QString mbRelease = kMusicBrainz + u"/release/"_s + kMBID
+        + u"?inc=recordings+labels+artist-credits+genres+release-groups&fmt=json"_s;
+    const QString mbCover = u"https://coverartarchive.org/release/"_s + kMBID + u"/front-500"_s;
     const QString barcodeSearch
-        = kDiscogs + "/database/search?barcode=074643521109&per_page=25&type=release";
-    const QString vinylRelease = kDiscogs + "/releases/2";
+        = kDiscogs + u"/database/search?barcode=074643521109&per_page=25&type=release"_s;
+    const QString vinylRelease = kDiscogs + u"/releases/2"_s;
 
     const auto script = [&] {
         transport.clear();
-        transport.answer(discogsRelease, 200, readFixture("discogs/release_full.json"));
+        transport.answer(discogsRelease, 200, readFixture(u"discogs/release_full.json"_s));
         transport.answer(discogsCover, 200, image);
-        transport.answer(mbRelease, 200, readFixture("musicbrainz/release_full.json"));
+        transport.answer(mbRelease, 200, readFixture(u"musicbrainz/release_full.json"_s));
         transport.answer(mbCover, 200, image);
         transport.answer(barcodeSearch, 200, kDiscogsHits);
-        transport.answer(vinylRelease, 200, readFixture("discogs/release_minimal.json"));
+        transport.answer(vinylRelease, 200, readFixture(u"discogs/release_minimal.json"_s));
     };
 
     const struct
@@ -289,32 +291,32 @@ TEST_F(MetadataServiceTest, RefreshedMetadataOrder)
         SCOPED_TRACE(c.name);
         script();
         const std::optional<RecordDraft> draft
-            = service.refreshedMetadata(c.discogsID, c.musicBrainzID, c.barcode, {});
+            = service.refreshedMetadata(c.discogsID, c.musicBrainzID, QString::fromUtf8(c.barcode), {});
         EXPECT_EQ(draft.has_value(), c.drafted);
         EXPECT_EQ(urlsAsked(), c.asked);
     }
 
     // The release found by barcode carries the hit's barcode where it has none.
     script();
-    EXPECT_EQ(service.refreshedMetadata(std::nullopt, std::nullopt, "074643521109", {})->barcode,
+    EXPECT_EQ(service.refreshedMetadata(std::nullopt, std::nullopt, u"074643521109"_s, {})->barcode,
         QStringLiteral("5012345678900"));
 }
 
 TEST_F(MetadataServiceTest, RefreshedMetadataReportsFailuresAndMisses)
 {
     // A failing Discogs release is thrown; neither MusicBrainz nor the barcode is tried.
-    transport.answer(kDiscogs + "/releases/7", 500);
-    EXPECT_THROW(service.refreshedMetadata(7, kMBID, "074643521109", {}), LookupError);
+    transport.answer(kDiscogs + u"/releases/7"_s, 500);
+    EXPECT_THROW(service.refreshedMetadata(7, kMBID, u"074643521109"_s, {}), LookupError);
     EXPECT_EQ(transport.requests().size(), 1);
 
     transport.clear();
-    EXPECT_THROW(service.refreshedMetadata(0, std::nullopt, "", {}), LookupError);
+    EXPECT_THROW(service.refreshedMetadata(0, std::nullopt, u""_s, {}), LookupError);
     EXPECT_THROW(
-        service.refreshedMetadata(std::nullopt, QStringLiteral("abc"), "", {}), LookupError);
+        service.refreshedMetadata(std::nullopt, QStringLiteral("abc"), u""_s, {}), LookupError);
     EXPECT_TRUE(transport.requests().isEmpty());
 
     answerServices(Answer(200, kNoDiscogsHits), Answer(200, kNoMusicBrainzHits));
-    EXPECT_FALSE(service.refreshedMetadata(std::nullopt, std::nullopt, "074643521109", {}));
+    EXPECT_FALSE(service.refreshedMetadata(std::nullopt, std::nullopt, u"074643521109"_s, {}));
 }
 
 TEST(MetadataService, CurrentReadsTheFallbackSetting)

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 using namespace std::chrono_literals;
 using vorla::test::readFixture;
@@ -62,11 +64,11 @@ TEST(MusicBrainzClient, KeywordsBlankOutQuerySyntax)
 
 TEST(MusicBrainzClient, PhraseQuotesAndEscapes)
 {
-    EXPECT_EQ(MusicBrainzClient::phrase("catno", "HR-101"), QStringLiteral("catno:\"HR-101\""));
+    EXPECT_EQ(MusicBrainzClient::phrase(u"catno"_s, u"HR-101"_s), QStringLiteral("catno:\"HR-101\""));
     // A backslash and a double quote: two backslashes, then a backslash and the quote.
     EXPECT_EQ(
-        MusicBrainzClient::phrase("release", "a\\\"b"), QStringLiteral("release:\"a\\\\\\\"b\""));
-    EXPECT_EQ(MusicBrainzClient::phrase("artist", ""), QStringLiteral("artist:\"\""));
+        MusicBrainzClient::phrase(u"release"_s, u"a\\\"b"_s), QStringLiteral("release:\"a\\\\\\\"b\""));
+    EXPECT_EQ(MusicBrainzClient::phrase(u"artist"_s, u""_s), QStringLiteral("artist:\"\""));
 }
 
 namespace {
@@ -89,7 +91,7 @@ protected:
     {
         QStringList queries;
         for (const HttpRequest &request : transport.requests())
-            queries.append(QUrlQuery(request.url).queryItemValue("query", QUrl::FullyDecoded));
+            queries.append(QUrlQuery(request.url).queryItemValue(u"query"_s, QUrl::FullyDecoded));
         return queries;
     }
 
@@ -103,10 +105,10 @@ protected:
 TEST_F(MusicBrainzClientTest, BarcodeSearchTriesTheVariantsInTurn)
 {
     answerAll(kNoReleases);
-    transport.answer(kRoot + "/release?query=barcode:0074643521109&fmt=json&limit=25", 200,
-                     readFixture("musicbrainz/search.json"));
-    EXPECT_EQ(client.searchBarcode("074643521109", {}).size(), 2);
-    EXPECT_EQ(queriesSent(), QStringList({"barcode:074643521109", "barcode:0074643521109"}));
+    transport.answer(kRoot + u"/release?query=barcode:0074643521109&fmt=json&limit=25"_s, 200,
+                     readFixture(u"musicbrainz/search.json"_s));
+    EXPECT_EQ(client.searchBarcode(u"074643521109"_s, {}).size(), 2);
+    EXPECT_EQ(queriesSent(), QStringList({u"barcode:074643521109"_s, u"barcode:0074643521109"_s}));
     for (const HttpRequest &request : transport.requests()) {
         EXPECT_EQ(request.url.path(), QStringLiteral("/ws/2/release"));
         // Only the request routine's own user agent: no extra headers.
@@ -117,7 +119,7 @@ TEST_F(MusicBrainzClientTest, BarcodeSearchTriesTheVariantsInTurn)
     EXPECT_EQ(time.musicBrainzSleeps(), QList<std::chrono::nanoseconds>({1100ms}));
 
     transport.clear();
-    EXPECT_TRUE(client.searchBarcode("none", {}).isEmpty());
+    EXPECT_TRUE(client.searchBarcode(u"none"_s, {}).isEmpty());
     EXPECT_TRUE(transport.requests().isEmpty());
 }
 
@@ -130,14 +132,14 @@ TEST_F(MusicBrainzClientTest, TypedQueriesBecomeQueryTexts)
         QStringList expected;
     } cases[] = {
         {"catalog number with a hyphen and an artist",
-         ReleaseQuery{"Alpha", "", "", "HR-101", ""},
-         {R"(catno:"HR-101" AND artist:"Alpha")", "Alpha HR 101"}},
-        {"title alone", ReleaseQuery{"", "Beta", "", "", ""}, {R"(release:"Beta")", "Beta"}},
+         ReleaseQuery{u"Alpha"_s, u""_s, u""_s, u"HR-101"_s, u""_s},
+         {uR"(catno:"HR-101" AND artist:"Alpha")"_s, u"Alpha HR 101"_s}},
+        {"title alone", ReleaseQuery{u""_s, u"Beta"_s, u""_s, u""_s, u""_s}, {uR"(release:"Beta")"_s, u"Beta"_s}},
         {"every field; the label is not searched",
-         ReleaseQuery{"Alpha", "Beta", "Label", "X1", "more"},
-         {R"(catno:"X1" AND artist:"Alpha")", R"(release:"Beta" AND artist:"Alpha")",
-          "Alpha Beta Label X1 more"}},
-        {"free text of syntax only", ReleaseQuery{"", "", "", "", "(*)"}, {}},
+         ReleaseQuery{u"Alpha"_s, u"Beta"_s, u"Label"_s, u"X1"_s, u"more"_s},
+         {uR"(catno:"X1" AND artist:"Alpha")"_s, uR"(release:"Beta" AND artist:"Alpha")"_s,
+          u"Alpha Beta Label X1 more"_s}},
+        {"free text of syntax only", ReleaseQuery{u""_s, u""_s, u""_s, u""_s, u"(*)"_s}, {}},
         {"nothing", ReleaseQuery{}, {}},
     };
     for (const auto &c : cases) {
@@ -151,12 +153,12 @@ TEST_F(MusicBrainzClientTest, TypedQueriesBecomeQueryTexts)
 
 TEST_F(MusicBrainzClientTest, QueryItemsAreSentInOrderAndEncoded)
 {
-    answerAll(readFixture("musicbrainz/search.json"));
-    const QList<ReleaseCandidate> found = client.search(ReleaseQuery{"", "A+B/C \"D\"", "", "", ""}, {});
+    answerAll(readFixture(u"musicbrainz/search.json"_s));
+    const QList<ReleaseCandidate> found = client.search(ReleaseQuery{u""_s, u"A+B/C \"D\""_s, u""_s, u""_s, u""_s}, {});
     EXPECT_EQ(found.size(), 2); // the first text found hits: no more requests
     ASSERT_EQ(transport.requests().size(), 1);
     EXPECT_EQ(transport.requestedURLs().first(),
-              kRoot + "/release?query=release:%22A+B/C%20%5C%22D%5C%22%22&fmt=json&limit=25");
+              kRoot + u"/release?query=release:%22A+B/C%20%5C%22D%5C%22%22&fmt=json&limit=25"_s);
 }
 
 TEST_F(MusicBrainzClientTest, ErrorsEndTheSearch)
@@ -165,7 +167,7 @@ TEST_F(MusicBrainzClientTest, ErrorsEndTheSearch)
     EXPECT_THROW(
         {
             try {
-                client.search(ReleaseQuery{"", "T", "", "", "t"}, {});
+                client.search(ReleaseQuery{u""_s, u"T"_s, u""_s, u""_s, u"t"_s}, {});
             } catch (const LookupError &error) {
                 EXPECT_EQ(error.kind(), LookupError::Kind::unauthorized);
                 throw;
@@ -176,14 +178,14 @@ TEST_F(MusicBrainzClientTest, ErrorsEndTheSearch)
 
     transport.clear();
     answerAll(R"({"count": 0})");
-    EXPECT_THROW(client.searchBarcode("12345678", {}), DecodingError);
+    EXPECT_THROW(client.searchBarcode(u"12345678"_s, {}), DecodingError);
 }
 
 TEST_F(MusicBrainzClientTest, ReleaseAsksWithTheIncludesAndRefusesBadIdsAtOnce)
 {
-    transport.answer(kRoot + "/release/" + kID
-                         + "?inc=recordings+labels+artist-credits+genres+release-groups&fmt=json",
-                     200, readFixture("musicbrainz/release_full.json"));
+    transport.answer(kRoot + u"/release/"_s + kID
+                         + u"?inc=recordings+labels+artist-credits+genres+release-groups&fmt=json"_s,
+                     200, readFixture(u"musicbrainz/release_full.json"_s));
     EXPECT_EQ(client.release(kID, {}).musicBrainzID, kID);
     ASSERT_EQ(transport.requests().size(), 1);
 
@@ -200,5 +202,5 @@ TEST_F(MusicBrainzClientTest, ReleaseAsksWithTheIncludesAndRefusesBadIdsAtOnce)
     EXPECT_EQ(transport.requests().size(), 1);
     EXPECT_TRUE(time.musicBrainzSleeps().isEmpty());
 
-    EXPECT_THROW(MusicBrainzClient{"http://musicbrainz.test/ws/2"}.release(kID, {}), LookupError);
+    EXPECT_THROW(MusicBrainzClient{u"http://musicbrainz.test/ws/2"_s}.release(kID, {}), LookupError);
 }

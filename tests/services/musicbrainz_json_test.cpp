@@ -7,13 +7,15 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 using vorla::test::decodingFailure;
 using vorla::test::readFixture;
 
 TEST(MusicBrainzJson, DecodesSearchReleasesWithMissingAndNullMembers)
 {
-    const MBSearch search = decodeMBSearch(readFixture("musicbrainz/search.json"));
+    const MBSearch search = decodeMBSearch(readFixture(u"musicbrainz/search.json"_s));
     ASSERT_EQ(search.releases.size(), 3);
 
     const MBRelease &full = search.releases[0];
@@ -38,7 +40,7 @@ TEST(MusicBrainzJson, DecodesSearchReleasesWithMissingAndNullMembers)
 
 TEST(MusicBrainzJson, DecodesReleaseWithMediaTracksAndGenres)
 {
-    const MBRelease release = decodeMBRelease(readFixture("musicbrainz/release_full.json"));
+    const MBRelease release = decodeMBRelease(readFixture(u"musicbrainz/release_full.json"_s));
     ASSERT_TRUE(release.media);
     ASSERT_EQ(release.media->size(), 3);
     EXPECT_EQ(release.media->at(1).position, 2);
@@ -51,7 +53,7 @@ TEST(MusicBrainzJson, DecodesReleaseWithMediaTracksAndGenres)
     EXPECT_EQ(release.releaseGroup->genres->size(), 5);
     EXPECT_FALSE(release.releaseGroup->genres->at(1).count);
 
-    const MBRelease bare = decodeMBRelease(readFixture("musicbrainz/release_minimal.json"));
+    const MBRelease bare = decodeMBRelease(readFixture(u"musicbrainz/release_minimal.json"_s));
     EXPECT_EQ(bare.title, QStringLiteral("Bare Release"));
     EXPECT_FALSE(bare.genres);
     EXPECT_FALSE(bare.releaseGroup);
@@ -110,7 +112,7 @@ TEST(MusicBrainzJson, RejectsAnswersOfTheWrongShape)
 TEST(MusicBrainzConversion, SearchReleasesBecomeCandidates)
 {
     const QList<ReleaseCandidate> candidates
-        = MusicBrainzClient::parseSearch(readFixture("musicbrainz/search.json"));
+        = MusicBrainzClient::parseSearch(readFixture(u"musicbrainz/search.json"_s));
     ASSERT_EQ(candidates.size(), 2); // the hit whose id is no UUID is dropped
 
     const ReleaseCandidate &full = candidates[0];
@@ -126,9 +128,9 @@ TEST(MusicBrainzConversion, SearchReleasesBecomeCandidates)
     EXPECT_EQ(full.format, QStringLiteral("2\u00D712\" Vinyl + CD"));
     EXPECT_EQ(full.country, QStringLiteral("GB"));
     EXPECT_EQ(full.barcode, QStringLiteral("5012345678900"));
-    EXPECT_EQ(full.thumbnailURL, QUrl("https://coverartarchive.org/release/" + id + "/front-250"));
-    EXPECT_EQ(full.coverURL, QUrl("https://coverartarchive.org/release/" + id + "/front-500"));
-    EXPECT_EQ(full.webURL, QUrl("https://musicbrainz.org/release/" + id));
+    EXPECT_EQ(full.thumbnailURL, QUrl(u"https://coverartarchive.org/release/"_s + id + u"/front-250"_s));
+    EXPECT_EQ(full.coverURL, QUrl(u"https://coverartarchive.org/release/"_s + id + u"/front-500"_s));
+    EXPECT_EQ(full.webURL, QUrl(u"https://musicbrainz.org/release/"_s + id));
     EXPECT_FALSE(full.owners);
 
     const ReleaseCandidate &bare = candidates[1];
@@ -139,13 +141,13 @@ TEST(MusicBrainzConversion, SearchReleasesBecomeCandidates)
     EXPECT_EQ(bare.barcode, QString());
 
     EXPECT_TRUE(
-        MusicBrainzClient::parseSearch(readFixture("musicbrainz/search_empty.json")).isEmpty());
+        MusicBrainzClient::parseSearch(readFixture(u"musicbrainz/search_empty.json"_s)).isEmpty());
 }
 
 TEST(MusicBrainzConversion, ReleaseBecomesDraft)
 {
     const RecordDraft draft
-        = MusicBrainzClient::parseRelease(readFixture("musicbrainz/release_full.json"));
+        = MusicBrainzClient::parseRelease(readFixture(u"musicbrainz/release_full.json"_s));
     const QString id = QStringLiteral("0f3b7c2a-5d1e-4c8b-9a6f-1e2d3c4b5a69");
     EXPECT_EQ(draft.title, QStringLiteral("Harbour Songs"));
     // Credited names are used as they stand.
@@ -155,7 +157,7 @@ TEST(MusicBrainzConversion, ReleaseBecomesDraft)
     EXPECT_EQ(draft.catalogNumber, QStringLiteral("HR 101"));
     EXPECT_EQ(draft.format, QStringLiteral("2\u00D712\" Vinyl + Unknown"));
     // The release group's genres win; by votes, the one without a count last and cut off.
-    EXPECT_EQ(draft.genres, QStringList({ "Singer-Songwriter", "Pop", "Folk Rock", "Rock" }));
+    EXPECT_EQ(draft.genres, QStringList({ u"Singer-Songwriter"_s, u"Pop"_s, u"Folk Rock"_s, u"Rock"_s }));
     EXPECT_TRUE(draft.styles.isEmpty());
 
     const struct
@@ -175,7 +177,7 @@ TEST(MusicBrainzConversion, ReleaseBecomesDraft)
         EXPECT_EQ(draft.tracks[i].duration, QString::fromUtf8(tracks[i].duration));
     }
 
-    EXPECT_EQ(draft.coverURL, QUrl("https://coverartarchive.org/release/" + id + "/front-500"));
+    EXPECT_EQ(draft.coverURL, QUrl(u"https://coverartarchive.org/release/"_s + id + u"/front-500"_s));
     EXPECT_EQ(draft.musicBrainzID, id);
     EXPECT_EQ(draft.sourceURL, QStringLiteral("https://musicbrainz.org/release/") + id);
     EXPECT_FALSE(draft.discogsReleaseID);
@@ -185,7 +187,7 @@ TEST(MusicBrainzConversion, ReleaseBecomesDraft)
 TEST(MusicBrainzConversion, BareReleaseGetsEmptyValues)
 {
     const RecordDraft draft
-        = MusicBrainzClient::parseRelease(readFixture("musicbrainz/release_minimal.json"));
+        = MusicBrainzClient::parseRelease(readFixture(u"musicbrainz/release_minimal.json"_s));
     EXPECT_EQ(draft.artist, QString());
     EXPECT_FALSE(draft.year);
     EXPECT_EQ(draft.format, QString()); // replaces the empty draft's default
@@ -212,9 +214,9 @@ TEST(MusicBrainzConversion, YearLabelAndGenreRules)
             "First", {} },
         // An empty release-group list falls back to the release's own genres.
         { R"("genres": [{"name": "hip hop", "count": 1}], "release-group": {"genres": []})",
-            std::nullopt, "", { "Hip Hop" } },
+            std::nullopt, "", { u"Hip Hop"_s } },
         { R"("genres": [{"name": "UK garage"}], "release-group": {})", std::nullopt, "",
-            { "Uk Garage" } },
+            { u"Uk Garage"_s } },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.members);

@@ -18,6 +18,8 @@
 #include <future>
 #include <map>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 using namespace std::chrono_literals;
 
@@ -160,15 +162,15 @@ protected:
         const QString dir = s_directory->path();
         QProcess openssl;
         openssl.start(QStringLiteral("openssl"),
-                      {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                       "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
-                       "subjectAltName=IP:127.0.0.1", "-keyout", dir + "/key.pem", "-out",
-                       dir + "/cert.pem"});
+                      {u"req"_s, u"-x509"_s, u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s, u"ec_paramgen_curve:prime256v1"_s,
+                       u"-nodes"_s, u"-days"_s, u"2"_s, u"-subj"_s, u"/CN=127.0.0.1"_s, u"-addext"_s,
+                       u"subjectAltName=IP:127.0.0.1"_s, u"-keyout"_s, dir + u"/key.pem"_s, u"-out"_s,
+                       dir + u"/cert.pem"_s});
         openssl.waitForFinished(30'000);
-        const auto certificates = QSslCertificate::fromPath(dir + "/cert.pem");
+        const auto certificates = QSslCertificate::fromPath(dir + u"/cert.pem"_s);
         if (!certificates.isEmpty())
             s_certificate = new QSslCertificate(certificates.first());
-        QFile keyFile(dir + "/key.pem");
+        QFile keyFile(dir + u"/key.pem"_s);
         if (keyFile.open(QIODevice::ReadOnly))
             s_key = new QSslKey(keyFile.readAll(), QSsl::Ec);
     }
@@ -209,7 +211,7 @@ TEST_F(NetworkGatewayTest, FetchesOverTlsWithTheUserAgent)
     NetworkGateway gateway(options());
     server->route("/hello", ServerReply(200, "hello over tls"));
 
-    EXPECT_EQ(fetch(server->url("/hello")), "hello over tls");
+    EXPECT_EQ(fetch(server->url(u"/hello"_s)), "hello over tls");
     ASSERT_EQ(server->requests().size(), 1);
     EXPECT_EQ(headerValue(server->requests()[0].headers, "User-Agent"),
               "Vorla/1.0 (Linux vinyl collection app)");
@@ -225,7 +227,7 @@ TEST_F(NetworkGatewayTest, HttpStatusesArriveAsAnswers)
     EXPECT_THROW(
         {
             try {
-                fetch(server->url("/gone"));
+                fetch(server->url(u"/gone"_s));
             } catch (const LookupError &error) {
                 EXPECT_EQ(error, LookupError::notFound());
                 throw;
@@ -233,22 +235,22 @@ TEST_F(NetworkGatewayTest, HttpStatusesArriveAsAnswers)
         },
         LookupError);
     try {
-        fetch(server->url("/broken"));
+        fetch(server->url(u"/broken"_s));
         ADD_FAILURE() << "no error";
     } catch (const LookupError &error) {
         EXPECT_EQ(error, LookupError::http(500));
     }
-    EXPECT_EQ(fetch(server->url("/empty")), QByteArray());
+    EXPECT_EQ(fetch(server->url(u"/empty"_s)), QByteArray());
 }
 
 TEST_F(NetworkGatewayTest, FollowsRedirectsToOtherHttpsPathsKeepingTheTokenOnTheSameOrigin)
 {
     NetworkGateway gateway(options());
     server->route("/old", ServerReply(302).withHeader("Location", "/new"));
-    server->route("/new", ServerReply(301).withHeader("Location", server->url("/newest").toEncoded()));
+    server->route("/new", ServerReply(301).withHeader("Location", server->url(u"/newest"_s).toEncoded()));
     server->route("/newest", ServerReply(200, "moved here"));
 
-    EXPECT_EQ(fetch(server->url("/old"), {{"Authorization", "Discogs token=secret"}}), "moved here");
+    EXPECT_EQ(fetch(server->url(u"/old"_s), {{"Authorization", "Discogs token=secret"}}), "moved here");
     const auto &requests = server->requests();
     ASSERT_EQ(requests.size(), 3);
     EXPECT_EQ(requests[2].path, "/newest");
@@ -262,9 +264,9 @@ TEST_F(NetworkGatewayTest, DropsTheTokenOnRedirectsToAnotherOrigin)
     TlsServer other(*s_certificate, *s_key);
     ASSERT_TRUE(other.listening);
     other.route("/image.jpg", ServerReply(200, "jpeg bytes"));
-    server->route("/cover", ServerReply(302).withHeader("Location", other.url("/image.jpg").toEncoded()));
+    server->route("/cover", ServerReply(302).withHeader("Location", other.url(u"/image.jpg"_s).toEncoded()));
 
-    EXPECT_EQ(fetch(server->url("/cover"), {{"Authorization", "Discogs token=secret"}, {"Accept", "*/*"}}),
+    EXPECT_EQ(fetch(server->url(u"/cover"_s), {{"Authorization", "Discogs token=secret"}, {"Accept", "*/*"}}),
               "jpeg bytes");
     ASSERT_EQ(server->requests().size(), 1);
     EXPECT_TRUE(headerValue(server->requests()[0].headers, "Authorization"));
@@ -280,7 +282,7 @@ TEST_F(NetworkGatewayTest, RefusesRedirectsToPlainHttpAndEndlessRedirects)
     NetworkGateway gateway(options());
     server->route("/a", ServerReply(302).withHeader("Location", "http://127.0.0.1:9/b"));
     try {
-        fetch(server->url("/a"));
+        fetch(server->url(u"/a"_s));
         ADD_FAILURE() << "no error";
     } catch (const LookupError &error) {
         EXPECT_EQ(error, LookupError::http(302));
@@ -288,7 +290,7 @@ TEST_F(NetworkGatewayTest, RefusesRedirectsToPlainHttpAndEndlessRedirects)
     EXPECT_EQ(server->requests().size(), 1);
 
     server->route("/loop", ServerReply(302).withHeader("Location", "/loop"));
-    EXPECT_EQ(networkErrorOf(server->url("/loop")),
+    EXPECT_EQ(networkErrorOf(server->url(u"/loop"_s)),
               QStringLiteral("The server redirected the request too many times."));
 }
 
@@ -303,7 +305,7 @@ TEST_F(NetworkGatewayTest, StopCutsAStalledAnswerAtOnce)
     QElapsedTimer clock;
     clock.start();
     auto future = std::async(std::launch::async,
-                             [&] { return HTTP::data(server->url("/stall"), {}, source.get_token()); });
+                             [&] { return HTTP::data(server->url(u"/stall"_s), {}, source.get_token()); });
     while (server->requests().isEmpty() && clock.elapsed() < 10'000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     ASSERT_EQ(server->requests().size(), 1);
@@ -329,11 +331,11 @@ TEST_F(NetworkGatewayTest, OversizedAnswersFailCleanly)
     server->route("/declared", declared);
     server->route("/fits", ServerReply(200, QByteArray(limited.maxBodySize, 'y')));
 
-    EXPECT_EQ(networkErrorOf(server->url("/streamed")),
+    EXPECT_EQ(networkErrorOf(server->url(u"/streamed"_s)),
               QStringLiteral("The server's answer is larger than 1 MiB."));
-    EXPECT_EQ(networkErrorOf(server->url("/declared")),
+    EXPECT_EQ(networkErrorOf(server->url(u"/declared"_s)),
               QStringLiteral("The server's answer is larger than 1 MiB."));
-    EXPECT_EQ(fetch(server->url("/fits")).size(), limited.maxBodySize);
+    EXPECT_EQ(fetch(server->url(u"/fits"_s)).size(), limited.maxBodySize);
 }
 
 TEST_F(NetworkGatewayTest, CapsBodiesAt32MiB)
@@ -342,7 +344,7 @@ TEST_F(NetworkGatewayTest, CapsBodiesAt32MiB)
     ServerReply huge(200, QByteArray(32 * 1024 * 1024 + 1, 'z'));
     huge.untilClose = true;
     server->route("/huge", huge);
-    EXPECT_EQ(networkErrorOf(server->url("/huge")),
+    EXPECT_EQ(networkErrorOf(server->url(u"/huge"_s)),
               QStringLiteral("The server's answer is larger than 32 MiB."));
 }
 
@@ -360,14 +362,14 @@ TEST_F(NetworkGatewayTest, StalledAnswersTimeOut)
         auto quick = options();
         quick.transferTimeout = 200ms;
         NetworkGateway gateway(quick);
-        EXPECT_EQ(networkErrorOf(server->url("/stall")), QStringLiteral("The request timed out."));
-        EXPECT_EQ(networkErrorOf(server->url("/trickle")), QStringLiteral("The request timed out."));
+        EXPECT_EQ(networkErrorOf(server->url(u"/stall"_s)), QStringLiteral("The request timed out."));
+        EXPECT_EQ(networkErrorOf(server->url(u"/trickle"_s)), QStringLiteral("The request timed out."));
     }
     {
         auto quick = options();
         quick.requestTimeout = 300ms;
         NetworkGateway gateway(quick);
-        EXPECT_EQ(networkErrorOf(server->url("/stall")), QStringLiteral("The request timed out."));
+        EXPECT_EQ(networkErrorOf(server->url(u"/stall"_s)), QStringLiteral("The request timed out."));
     }
 }
 
@@ -377,7 +379,7 @@ TEST_F(NetworkGatewayTest, UntrustedCertificatesFail)
     systemRoots.caCertificatesForTesting.clear();
     NetworkGateway gateway(systemRoots);
     server->route("/hello", ServerReply(200, "must not arrive"));
-    const QString message = networkErrorOf(server->url("/hello"));
+    const QString message = networkErrorOf(server->url(u"/hello"_s));
     EXPECT_TRUE(message.contains(QLatin1String("SSL"), Qt::CaseInsensitive)) << message.toStdString();
 }
 
@@ -387,11 +389,11 @@ TEST_F(NetworkGatewayTest, CachesPublicAnswersButNotTokenOnes)
     server->route("/public", ServerReply(200, "public").withHeader("Cache-Control", "max-age=3600"));
     server->route("/private", ServerReply(200, "private").withHeader("Cache-Control", "max-age=3600"));
 
-    EXPECT_EQ(fetch(server->url("/public")), "public");
-    EXPECT_EQ(fetch(server->url("/public")), "public");
+    EXPECT_EQ(fetch(server->url(u"/public"_s)), "public");
+    EXPECT_EQ(fetch(server->url(u"/public"_s)), "public");
     const HttpHeaders token = {{"Authorization", "Discogs token=secret"}};
-    EXPECT_EQ(fetch(server->url("/private"), token), "private");
-    EXPECT_EQ(fetch(server->url("/private"), token), "private");
+    EXPECT_EQ(fetch(server->url(u"/private"_s), token), "private");
+    EXPECT_EQ(fetch(server->url(u"/private"_s), token), "private");
 
     QList<QByteArray> paths;
     for (const auto &request : server->requests())
@@ -406,13 +408,13 @@ TEST_F(NetworkGatewayTest, ShutdownUnblocksWaitingCallersAndRefusesNewOnes)
     stalled.stall = true;
     server->route("/stall", stalled);
 
-    auto future = std::async(std::launch::async, [&] { return HTTP::data(server->url("/stall"), {}); });
+    auto future = std::async(std::launch::async, [&] { return HTTP::data(server->url(u"/stall"_s), {}); });
     QElapsedTimer clock;
     clock.start();
     while (server->requests().isEmpty() && clock.elapsed() < 10'000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     gateway.shutdown();
     EXPECT_THROW(future.get(), CancelledError);
-    EXPECT_THROW(fetch(server->url("/stall")), NetworkError);
+    EXPECT_THROW(fetch(server->url(u"/stall"_s)), NetworkError);
     gateway.shutdown();
 }

@@ -23,6 +23,8 @@
 
 #include <atomic>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 
 namespace {
@@ -140,9 +142,9 @@ TEST_F(CollectionBrowserTest, ImportAndExportGoThroughTheWindowsFilePanels)
     answerFileDialog(QFileDialog::AcceptOpen, importPath);
     EXPECT_FALSE(appState.showImporter());
     EXPECT_EQ(answerAlert(),
-        (QStringList { "Imported 1 record",
-            "Choose File \u25B8 Fetch Missing Metadata & Artwork to download covers and tracklists "
-            "for 1 of them." }));
+        (QStringList { u"Imported 1 record"_s,
+            u"Choose File \u25B8 Fetch Missing Metadata & Artwork to download covers and tracklists "_s
+            u"for 1 of them."_s }));
     ASSERT_EQ(context.records().size(), 1);
 
     // The export holds every record, also those the search hides, in display order.
@@ -168,8 +170,8 @@ TEST_F(CollectionBrowserTest, FetchMissingMetadataQueuesWhatNeedsItInTheRefreshe
     appState.setFetchMissingRequested(true);
     EXPECT_FALSE(appState.fetchMissingRequested());
     EXPECT_EQ(answerAlert(),
-        (QStringList { "Nothing to Fetch",
-            "Every record with a barcode or release ID already has artwork and a tracklist." }));
+        (QStringList { u"Nothing to Fetch"_s,
+            u"Every record with a barcode or release ID already has artwork and a tracklist."_s }));
     EXPECT_FALSE(refresher.isRunning());
 
     Record *first = add(QStringLiteral("One"), QStringLiteral("0724"));

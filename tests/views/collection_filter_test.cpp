@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 
 namespace {
@@ -69,14 +71,14 @@ TEST(CollectionFilter, SidebarChoiceKeepsTheRightRecords)
         std::optional<SidebarItem> item;
         QStringList expected;
     } cases[] = {
-        {"none", std::nullopt, {"fav", "days29", "days31", "limit", "vg", "sleeveOnly", "odd"}},
-        {"favorites", SidebarItem::favorites(), {"fav"}},
-        {"recent", SidebarItem::recent(), {"days29"}},
-        {"ungraded", SidebarItem::ungraded(), {"days29", "days31", "limit", "sleeveOnly", "odd"}},
-        {"genre exact", SidebarItem::ofGenre(QStringLiteral("Rock")), {"vg"}},
-        {"genre other case", SidebarItem::ofGenre(QStringLiteral("rock")), {"sleeveOnly"}},
-        {"decade 1970", SidebarItem::ofDecade(1970), {"vg", "sleeveOnly"}},
-        {"decade 1980", SidebarItem::ofDecade(1980), {"odd"}},
+        {"none", std::nullopt, {u"fav"_s, u"days29"_s, u"days31"_s, u"limit"_s, u"vg"_s, u"sleeveOnly"_s, u"odd"_s}},
+        {"favorites", SidebarItem::favorites(), {u"fav"_s}},
+        {"recent", SidebarItem::recent(), {u"days29"_s}},
+        {"ungraded", SidebarItem::ungraded(), {u"days29"_s, u"days31"_s, u"limit"_s, u"sleeveOnly"_s, u"odd"_s}},
+        {"genre exact", SidebarItem::ofGenre(QStringLiteral("Rock")), {u"vg"_s}},
+        {"genre other case", SidebarItem::ofGenre(QStringLiteral("rock")), {u"sleeveOnly"_s}},
+        {"decade 1970", SidebarItem::ofDecade(1970), {u"vg"_s, u"sleeveOnly"_s}},
+        {"decade 1980", SidebarItem::ofDecade(1980), {u"odd"_s}},
         {"decade without records", SidebarItem::ofDecade(0), {}},
     };
     for (const auto &c : cases) {
@@ -96,9 +98,9 @@ TEST(CollectionFilter, SearchIsTrimmedOfSpacesAndTabsOnly)
         const char *search;
         QStringList expected;
     } cases[] = {
-        {"   ", {"Blue Train", "Kind of Blue", "Rumours"}},
-        {" \tblue\t ", {"Blue Train", "Kind of Blue"}},
-        {"197", {"Rumours"}},
+        {"   ", {u"Blue Train"_s, u"Kind of Blue"_s, u"Rumours"_s}},
+        {" \tblue\t ", {u"Blue Train"_s, u"Kind of Blue"_s}},
+        {"197", {u"Rumours"_s}},
         {"blue\n", {}},
         {"nothing", {}},
     };
@@ -109,7 +111,7 @@ TEST(CollectionFilter, SearchIsTrimmedOfSpacesAndTabsOnly)
     }
     // The sidebar choice still applies to the search's matches.
     EXPECT_EQ(titles(filterRecords(shelf.records(), QStringLiteral("blue"), SidebarItem::ofDecade(1950), kNow)),
-              (QStringList{"Blue Train", "Kind of Blue"}));
+              (QStringList{u"Blue Train"_s, u"Kind of Blue"_s}));
 }
 
 TEST(CollectionFilter, SortBreaksTiesByArtistYearTitleAscending)
@@ -126,19 +128,19 @@ TEST(CollectionFilter, SortBreaksTiesByArtistYearTitleAscending)
 
     QList<Record *> records = shelf.records();
     sortForDisplay(records, SortKey::rating, false);
-    EXPECT_EQ(titles(records), (QStringList{"d", "c", "a", "b"}));
+    EXPECT_EQ(titles(records), (QStringList{u"d"_s, u"c"_s, u"a"_s, u"b"_s}));
     sortForDisplay(records, SortKey::rating, true);
-    EXPECT_EQ(titles(records), (QStringList{"c", "a", "b", "d"}));
+    EXPECT_EQ(titles(records), (QStringList{u"c"_s, u"a"_s, u"b"_s, u"d"_s}));
 
     // Records without a year sort as year 0: first ascending, last descending.
     sortForDisplay(records, SortKey::year, true);
-    EXPECT_EQ(titles(records), (QStringList{"d", "c", "a", "b"}));
+    EXPECT_EQ(titles(records), (QStringList{u"d"_s, u"c"_s, u"a"_s, u"b"_s}));
     sortForDisplay(records, SortKey::year, false);
-    EXPECT_EQ(titles(records), (QStringList{"a", "b", "c", "d"}));
+    EXPECT_EQ(titles(records), (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s}));
 
     // "The " and case are ignored for the artist; equal artists go by year, then title.
     sortForDisplay(records, SortKey::artist, true);
-    EXPECT_EQ(titles(records), (QStringList{"d", "c", "a", "b"}));
+    EXPECT_EQ(titles(records), (QStringList{u"d"_s, u"c"_s, u"a"_s, u"b"_s}));
 }
 
 TEST(CollectionFilter, VisibleRecordsStartFromNewestFirst)
@@ -195,7 +197,7 @@ TEST(CollectionFilter, SidebarCountsCoverTheWholeLibrary)
     EXPECT_EQ(counts.recent, 1);
     EXPECT_EQ(counts.ungraded, 2);
     using Genre = std::pair<QString, int>;
-    EXPECT_EQ(counts.genres, (QList<Genre>{{"Rock", 2}, {"Jazz", 1}, {"Pop", 1}}));
+    EXPECT_EQ(counts.genres, (QList<Genre>{{u"Rock"_s, 2}, {u"Jazz"_s, 1}, {u"Pop"_s, 1}}));
     using Decade = std::pair<int, int>;
     EXPECT_EQ(counts.decades, (QList<Decade>{{2010, 1}, {1990, 1}}));
 }

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 
 namespace {
@@ -120,16 +122,16 @@ TEST_F(CollectionOperationsTest, ImportSaysWhatItAddedAndHowManyCanBeFetched)
         qsizetype added;
     } cases[] = {
         { "one row", "Artist,Title\nMarta Quill,Harbor Lights\n",
-            { "Imported 1 record", kNoIdentifiers }, 1 },
-        { "no rows", "Artist,Title\n", { "Imported 0 records", kNoIdentifiers }, 0 },
+            { u"Imported 1 record"_s, kNoIdentifiers }, 1 },
+        { "no rows", "Artist,Title\n", { u"Imported 0 records"_s, kNoIdentifiers }, 0 },
         { "two of three with ids", "Artist,Title,Barcode\nA,x,0724\nB,y,\nC,z,5099\n",
-            { "Imported 3 records",
-                "Choose File \u25B8 Fetch Missing Metadata & Artwork to download covers and "
+            { u"Imported 3 records"_s,
+                u"Choose File \u25B8 Fetch Missing Metadata & Artwork to download covers and "_s
                 "tracklists for 2 of them." },
             3 },
         { "no artist or title column", "Label,Year\nBlue Note,1959\n",
-            { "Import Failed",
-                "This file doesn't look like a record collection. It needs at least an Artist or "
+            { u"Import Failed"_s,
+                u"This file doesn't look like a record collection. It needs at least an Artist or "_s
                 "Title column." },
             0 },
     };
@@ -232,8 +234,8 @@ TEST_F(CollectionOperationsTest, DeleteAsksFirstAndCancelKeepsTheRecords)
     operations.requestDelete({ first->id() }, [&closed] { ++closed; });
     operations.requestDelete({ first->id(), second->id() }, [&closed] { ++closed; });
     EXPECT_EQ(dialogs.confirmations,
-        (QList<ScriptedDialogs::Shown> { { "Delete “Harbor Lights”?", "This can't be undone." },
-            { "Delete 2 records?", "This can't be undone." } }));
+        (QList<ScriptedDialogs::Shown> { { u"Delete “Harbor Lights”?"_s, u"This can't be undone."_s },
+            { u"Delete 2 records?"_s, u"This can't be undone."_s } }));
     EXPECT_EQ(closed, 2);
     EXPECT_EQ(context.records().size(), 3);
     EXPECT_TRUE(operations.pendingDelete().isEmpty());
@@ -283,8 +285,8 @@ TEST_F(CollectionOperationsTest, FetchMissingQueuesOnlyRecordsThatNeedAndCanHave
 
     operations.fetchMissingMetadata();
     EXPECT_TRUE(started.isEmpty());
-    const ScriptedDialogs::Shown nothing { "Nothing to Fetch",
-        "Every record with a barcode or release ID already has artwork and a tracklist." };
+    const ScriptedDialogs::Shown nothing { u"Nothing to Fetch"_s,
+        u"Every record with a barcode or release ID already has artwork and a tracklist."_s };
     EXPECT_EQ(dialogs.alerts, QList<ScriptedDialogs::Shown> { nothing });
 
     Record *older = add(QStringLiteral("Older"));

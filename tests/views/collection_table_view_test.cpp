@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 using namespace vorla::test;
 
@@ -218,7 +220,7 @@ TEST(CollectionTableView, HeaderSortIsKeptInTheSettingsForTheNextWindow)
         QStringList titles;
         for (const Record *record : window.visibleRecords())
             titles.append(record->title());
-        EXPECT_EQ(titles, (QStringList { "no year", "1962", "1975" }));
+        EXPECT_EQ(titles, (QStringList { u"no year"_s, u"1962"_s, u"1975"_s }));
 
         clickHeader(table->horizontalHeader(), CollectionModel::year);
         QCoreApplication::processEvents();

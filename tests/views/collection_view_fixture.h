@@ -23,6 +23,8 @@
 #include <functional>
 #include <initializer_list>
 
+using namespace Qt::StringLiterals;
+
 namespace vorla::test {
 
 // What the views asked the main window to do.
@@ -143,7 +145,7 @@ inline void expectMenusActOnTheRightRecords(QAbstractItemView &view, CollectionF
     // A search hides record 1: it stays selected, but the menu leaves it out.
     f.model.setRecords({ f.records[0], f.records[2], f.records[3] });
     EXPECT_EQ(rightClick(view, at(2), QStringLiteral("Delete 2 Records…")),
-        (QStringList { "Add to Favorites", "Refresh Metadata", "---", "Delete 2 Records…" }));
+        (QStringList { u"Add to Favorites"_s, u"Refresh Metadata"_s, u"---"_s, u"Delete 2 Records…"_s }));
     EXPECT_EQ(f.calls.deleted, f.idList({ 0, 3 }));
     EXPECT_EQ(f.selected(), (QList<int> { 0, 1, 3 }));
 

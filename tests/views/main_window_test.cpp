@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 
 namespace {
@@ -91,7 +93,7 @@ TEST_F(MainWindowTest, HasTheWindowsPartsAndTitle)
     QStringList menus;
     for (QAction *menu : w.menuBar()->actions())
         menus.append(menu->text().remove(u'&'));
-    EXPECT_EQ(menus, (QStringList { "File", "Edit", "View", "Help" }));
+    EXPECT_EQ(menus, (QStringList { u"File"_s, u"Edit"_s, u"View"_s, u"Help"_s }));
 
     w.setSidebar(SidebarItem::ofDecade(1970));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("1970s"));
@@ -324,5 +326,5 @@ TEST_F(MainWindowTest, TypingOnShowsWhatAFreshSearchShows)
     settle();
     EXPECT_EQ(titles(), fresh());
     type(QStringLiteral("ha"));
-    EXPECT_EQ(titles(), (QStringList { "Harmony", "Ha ha" }));
+    EXPECT_EQ(titles(), (QStringList { u"Harmony"_s, u"Ha ha"_s }));
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 
 namespace {
@@ -41,7 +43,7 @@ TEST(RecordContextMenu, OneRecordOffersEditFavouriteLinkRefreshDelete)
     {
         QMenu menu;
         fillRecordContextMenu(menu, context, {record->id()}, calls.actions());
-        EXPECT_EQ(vorla::test::menuTexts(menu), (QStringList{"Edit…", "Add to Favorites", "Refresh Metadata", "---", "Delete…"}));
+        EXPECT_EQ(vorla::test::menuTexts(menu), (QStringList{u"Edit…"_s, u"Add to Favorites"_s, u"Refresh Metadata"_s, u"---"_s, u"Delete…"_s}));
         item(menu, QStringLiteral("Add to Favorites"))->trigger();
         EXPECT_TRUE(record->isFavorite());
         item(menu, QStringLiteral("Edit…"))->trigger();
@@ -104,7 +106,7 @@ TEST(RecordContextMenu, SeveralRecordsOnlyAddFavourites)
     Calls calls;
     QMenu menu;
     fillRecordContextMenu(menu, context, {b->id(), a->id()}, calls.actions());
-    EXPECT_EQ(vorla::test::menuTexts(menu), (QStringList{"Add to Favorites", "Refresh Metadata", "---", "Delete 2 Records…"}));
+    EXPECT_EQ(vorla::test::menuTexts(menu), (QStringList{u"Add to Favorites"_s, u"Refresh Metadata"_s, u"---"_s, u"Delete 2 Records…"_s}));
     item(menu, QStringLiteral("Add to Favorites"))->trigger();
     EXPECT_TRUE(a->isFavorite());
     EXPECT_TRUE(b->isFavorite());

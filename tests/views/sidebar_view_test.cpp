@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 
 namespace {
@@ -55,9 +57,9 @@ std::unique_ptr<Record> record(
 TEST(SidebarView, EmptyLibraryShowsTheLibrarySectionWithItsSymbols)
 {
     SidebarView sidebar;
-    EXPECT_EQ(sidebar.sectionTitles(), QStringList { "Library" });
+    EXPECT_EQ(sidebar.sectionTitles(), QStringList { u"Library"_s });
     EXPECT_EQ(rows(sidebar, QStringLiteral("Library")),
-        (QStringList { "All Records 0", "Favorites 0", "Recently Added 0", "Not Graded 0" }));
+        (QStringList { u"All Records 0"_s, u"Favorites 0"_s, u"Recently Added 0"_s, u"Not Graded 0"_s }));
     EXPECT_EQ(highlighted(sidebar), SidebarItem::all());
     const QTreeWidgetItem *library = sidebar.topLevelItem(0);
     for (int r = 0; r < library->childCount(); ++r) {
@@ -69,18 +71,18 @@ TEST(SidebarView, EmptyLibraryShowsTheLibrarySectionWithItsSymbols)
 TEST(SidebarView, SectionsListGenresByCountAndDecadesNewestFirst)
 {
     ModelContext context;
-    context.insert(record({ "Rock", "Jazz" }, 1994, true));
-    context.insert(record({ "Jazz" }, 2015));
-    context.insert(record({ "Rock" }, 1999));
-    context.insert(record({ "Blues" }, std::nullopt));
+    context.insert(record({ u"Rock"_s, u"Jazz"_s }, 1994, true));
+    context.insert(record({ u"Jazz"_s }, 2015));
+    context.insert(record({ u"Rock"_s }, 1999));
+    context.insert(record({ u"Blues"_s }, std::nullopt));
     SidebarView sidebar;
     sidebar.setCounts(sidebarCounts(context.records(), QDateTime::currentDateTimeUtc()));
-    EXPECT_EQ(sidebar.sectionTitles(), (QStringList { "Library", "Genres", "Decades" }));
+    EXPECT_EQ(sidebar.sectionTitles(), (QStringList { u"Library"_s, u"Genres"_s, u"Decades"_s }));
     EXPECT_EQ(rows(sidebar, QStringLiteral("Library")),
-        (QStringList { "All Records 4", "Favorites 1", "Recently Added 4", "Not Graded 4" }));
+        (QStringList { u"All Records 4"_s, u"Favorites 1"_s, u"Recently Added 4"_s, u"Not Graded 4"_s }));
     EXPECT_EQ(
-        rows(sidebar, QStringLiteral("Genres")), (QStringList { "Jazz 2", "Rock 2", "Blues 1" }));
-    EXPECT_EQ(rows(sidebar, QStringLiteral("Decades")), (QStringList { "2010s 1", "1990s 2" }));
+        rows(sidebar, QStringLiteral("Genres")), (QStringList { u"Jazz 2"_s, u"Rock 2"_s, u"Blues 1"_s }));
+    EXPECT_EQ(rows(sidebar, QStringLiteral("Decades")), (QStringList { u"2010s 1"_s, u"1990s 2"_s }));
     for (const SidebarItem &item :
         { SidebarItem::ofGenre(QStringLiteral("Jazz")), SidebarItem::ofDecade(1990) }) {
         ASSERT_NE(sidebar.rowFor(item), nullptr);
@@ -91,8 +93,8 @@ TEST(SidebarView, SectionsListGenresByCountAndDecadesNewestFirst)
 TEST(SidebarView, ChoiceStaysWhileTheCountsChange)
 {
     ModelContext context;
-    Record *jazz = context.insert(record({ "Jazz" }, 1959));
-    context.insert(record({ "Rock" }, 1971));
+    Record *jazz = context.insert(record({ u"Jazz"_s }, 1959));
+    context.insert(record({ u"Rock"_s }, 1971));
     SidebarView sidebar;
     QSignalSpy picked(&sidebar, &SidebarView::choiceChanged);
     const auto recount = [&] {
@@ -103,7 +105,7 @@ TEST(SidebarView, ChoiceStaysWhileTheCountsChange)
     sidebar.setChoice(choice);
     EXPECT_EQ(highlighted(sidebar), choice);
 
-    context.insert(record({ "Rock" }, 1972));
+    context.insert(record({ u"Rock"_s }, 1972));
     recount();
     EXPECT_EQ(highlighted(sidebar), choice);
 
@@ -145,7 +147,7 @@ TEST(SidebarView, InTheWindowCountsFollowTheRecordsAndIgnoreTheSearch)
     ModelContext context;
     AppState appState;
     MetadataRefresher refresher { [] { return MetadataRefresher::Lookup(); } };
-    Record *first = context.insert(record({ "Jazz" }, 1959));
+    Record *first = context.insert(record({ u"Jazz"_s }, 1959));
     MainWindow window(&context, &appState, &refresher);
     auto *sidebar = static_cast<SidebarView *>(window.sidebarView());
     window.show();
@@ -155,18 +157,18 @@ TEST(SidebarView, InTheWindowCountsFollowTheRecordsAndIgnoreTheSearch)
     EXPECT_EQ(highlighted(*sidebar), SidebarItem::favorites());
 
     first->setIsFavorite(true);
-    context.insert(record({ "Soul" }, 1968, true));
+    context.insert(record({ u"Soul"_s }, 1968, true));
     QCoreApplication::processEvents();
     EXPECT_EQ(rows(*sidebar, QStringLiteral("Library")).first(2),
-        (QStringList { "All Records 2", "Favorites 2" }));
-    EXPECT_EQ(rows(*sidebar, QStringLiteral("Genres")), (QStringList { "Jazz 1", "Soul 1" }));
-    EXPECT_EQ(rows(*sidebar, QStringLiteral("Decades")), (QStringList { "1960s 1", "1950s 1" }));
+        (QStringList { u"All Records 2"_s, u"Favorites 2"_s }));
+    EXPECT_EQ(rows(*sidebar, QStringLiteral("Genres")), (QStringList { u"Jazz 1"_s, u"Soul 1"_s }));
+    EXPECT_EQ(rows(*sidebar, QStringLiteral("Decades")), (QStringList { u"1960s 1"_s, u"1950s 1"_s }));
     EXPECT_EQ(window.sidebar(), SidebarItem::favorites());
     EXPECT_EQ(highlighted(*sidebar), SidebarItem::favorites());
 
     context.remove(first->id());
     QCoreApplication::processEvents();
-    EXPECT_EQ(rows(*sidebar, QStringLiteral("Genres")), QStringList { "Soul 1" });
+    EXPECT_EQ(rows(*sidebar, QStringLiteral("Genres")), QStringList { u"Soul 1"_s });
     EXPECT_EQ(highlighted(*sidebar), SidebarItem::favorites());
 
     // A pick in the sidebar becomes the window's filter and title.

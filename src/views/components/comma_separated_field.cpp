@@ -1,6 +1,6 @@
 #include "views/components/comma_separated_field.h"
 
-#include "services/text_util.h"
+#include "core/text_util.h"
 
 namespace vorla {
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 
 TEST(CommaSeparatedField, ParsesPiecesBetweenCommas)
@@ -14,13 +16,13 @@ TEST(CommaSeparatedField, ParsesPiecesBetweenCommas)
         const char *text;
         QStringList values;
     } cases[] = {
-        { "A,,B ,C", { "A", "B", "C" } },
+        { "A,,B ,C", { u"A"_s, u"B"_s, u"C"_s } },
         { "", {} },
         { ",,,", {} },
         { " , \t,", {} },
-        { "\tRock , Jazz\t", { "Rock", "Jazz" } },
-        { "Rock, Rock", { "Rock", "Rock" } },
-        { "Hip Hop", { "Hip Hop" } },
+        { "\tRock , Jazz\t", { u"Rock"_s, u"Jazz"_s } },
+        { "Rock, Rock", { u"Rock"_s, u"Rock"_s } },
+        { "Hip Hop", { u"Hip Hop"_s } },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);

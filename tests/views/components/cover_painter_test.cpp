@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 
 namespace {
@@ -105,7 +107,7 @@ TEST(DataCover, UndecodableDataShowsThePlaceholder)
     cover.setSeed(QStringLiteral("x"));
     cover.setData(QByteArrayLiteral("not an image"));
     const QImage placeholder = renderWidget(cover, QSize(100, 100));
-    EXPECT_TRUE(near(placeholder.pixelColor(58, 50), QColor::fromHsvF(vinylHue("x"), 0.6, 0.85)));
+    EXPECT_TRUE(near(placeholder.pixelColor(58, 50), QColor::fromHsvF(vinylHue(u"x"_s), 0.6, 0.85)));
 
     QImage blue(10, 10, QImage::Format_RGB32);
     blue.fill(Qt::blue);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace vorla;
 
 namespace {
@@ -85,5 +87,5 @@ TEST(Chip, SymbolAddsRoomBeforeTheText)
     EXPECT_GT(withSymbol.sizeHint().width(), plain.sizeHint().width());
     EXPECT_EQ(plain.sizeHint().height(), withSymbol.sizeHint().height());
     EXPECT_GE(
-        plain.sizeHint().width(), QFontMetrics(plain.font()).horizontalAdvance("Rock") * 0.8 + 16);
+        plain.sizeHint().width(), QFontMetrics(plain.font()).horizontalAdvance(u"Rock"_s) * 0.8 + 16);
 }

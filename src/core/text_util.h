@@ -1,4 +1,4 @@
-// Small text routines shared across the services, and the one place that defines trimming.
+// Small text routines shared across the layers, and the one place that defines trimming.
 #pragma once
 
 #include <QList>

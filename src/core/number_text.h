@@ -1,4 +1,4 @@
-// Numbers read from the services' text fields the way both clients read them.
+// Numbers read from text fields the way both web clients and the model read them.
 #pragma once
 
 #include <QStringView>

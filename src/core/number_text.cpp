@@ -1,4 +1,4 @@
-#include "services/number_text.h"
+#include "core/number_text.h"
 
 #include <QString>
 

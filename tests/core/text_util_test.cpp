@@ -1,5 +1,5 @@
 #include "services/release_candidate.h"
-#include "services/text_util.h"
+#include "core/text_util.h"
 
 #include <QMap>
 

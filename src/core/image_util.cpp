@@ -1,4 +1,4 @@
-#include "services/image_util.h"
+#include "core/image_util.h"
 
 #include <QBuffer>
 #include <QImage>

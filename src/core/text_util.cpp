@@ -1,4 +1,4 @@
-#include "services/text_util.h"
+#include "core/text_util.h"
 
 #include <QRegularExpression>
 
