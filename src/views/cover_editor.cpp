@@ -1,7 +1,7 @@
 #include "views/cover_editor.h"
 
 #include "app/run_task.h"
-#include "services/image_util.h"
+#include "core/image_util.h"
 #include "views/components/cover_views.h"
 #include "views/components/symbol_icon.h"
 

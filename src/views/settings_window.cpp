@@ -6,7 +6,7 @@
 #include "services/discogs_client.h"
 #include "services/discogs_token.h"
 #include "services/metadata_service.h"
-#include "services/text_util.h"
+#include "core/text_util.h"
 #include "views/components/busy_indicator.h"
 #include "views/components/symbol_icon.h"
 #include "views/currency_format.h"
