@@ -14,6 +14,7 @@
 #include "models/track.h"
 #include "services/image_cache.h"
 #include "views/collection_browser.h"
+#include "views/browsing_state.h"
 #include "views/collection_grid_view.h"
 #include "views/collection_model.h"
 #include "views/collection_operations.h"
@@ -320,7 +321,7 @@ constexpr TypingCase kTypingCases[] = {
 void type(QLineEdit *field, char typed)
 {
     const int key = typed ? Qt::Key_A + (typed - 'a') : Qt::Key_Backspace;
-    const QString text = typed ? QString(QChar(typed)) : QString();
+    const QString text = typed ? QString(QLatin1Char(typed)) : QString();
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(field, &press);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
@@ -341,7 +342,7 @@ void BM_TypeCharacter(benchmark::State &state)
         });
         drain();
     }
-    state.counters["shown"] = double(b.window->visibleRecords().size());
+    state.counters["shown"] = double(b.window->browsingState()->visibleRecords().size());
     b.search(QString());
 }
 BENCHMARK(BM_TypeCharacter)->DenseRange(0, std::size(kTypingCases) - 1)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -375,7 +376,7 @@ void BM_SwitchSortKey(benchmark::State &state)
     const QString title = edited->title();
     int edits = 0;
     for (auto _ : state) {
-        b.window->setSort(other, true);
+        b.window->browsingState()->setSort(other, true);
         if (edit == 1)
             edited->setRating(edited->rating() == 5 ? 0 : edited->rating() + 1);
         else if (edit == 2)
@@ -384,13 +385,13 @@ void BM_SwitchSortKey(benchmark::State &state)
         b.redraw();
         drain();
         timed(state, [&] {
-            b.window->setSort(key, true);
+            b.window->browsingState()->setSort(key, true);
             settle();
             b.redraw();
         });
     }
     edited->setTitle(title);
-    b.window->setSort(SortKey::artist, true);
+    b.window->browsingState()->setSort(SortKey::artist, true);
     settle();
 }
 BENCHMARK(BM_SwitchSortKey)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1, 2}})->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -402,13 +403,13 @@ void BM_FlipSortOrder(benchmark::State &state)
     for (auto _ : state) {
         ascending = !ascending;
         timed(state, [&] {
-            b.window->setSort(SortKey::artist, ascending);
+            b.window->browsingState()->setSort(SortKey::artist, ascending);
             settle();
             b.redraw();
         });
         drain();
     }
-    b.window->setSort(SortKey::artist, true);
+    b.window->browsingState()->setSort(SortKey::artist, true);
     settle();
 }
 BENCHMARK(BM_FlipSortOrder)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -417,7 +418,7 @@ BENCHMARK(BM_FlipSortOrder)->UseManualTime()->Unit(benchmark::kMillisecond);
 void BM_ToggleFavorite(benchmark::State &state)
 {
     Browser &b = browser();
-    Record *record = b.window->visibleRecords().first();
+    Record *record = b.window->browsingState()->visibleRecords().first();
     for (auto _ : state) {
         timed(state, [&] {
             record->setIsFavorite(!record->isFavorite());
@@ -558,14 +559,14 @@ void BM_DeleteSelection(benchmark::State &state)
     Browser &b = browser();
     const int count = int(state.range(0));
     for (auto _ : state) {
-        const QList<Record *> &shown = b.window->visibleRecords();
+        const QList<Record *> &shown = b.window->browsingState()->visibleRecords();
         QList<QUuid> ids;
         QSet<QUuid> selection;
         for (int i = 0; i < count && i < shown.size(); ++i) {
             ids.append(shown[i]->id());
             selection.insert(shown[i]->id());
         }
-        b.window->setSelection(selection);
+        b.window->browsingState()->setSelection(selection);
         settle();
         drain();
         timed(state, [&] {

@@ -72,61 +72,6 @@ int compareValues(SortKey key, const Record &a, const Record &b)
     return 0;
 }
 
-template <typename Value>
-void sortByValue(QList<Record *> &records, bool ascending, Value value)
-{
-    using V = decltype(value(*records.front()));
-    std::vector<std::pair<V, Record *>> keyed;
-    keyed.reserve(records.size());
-    for (Record *record : records)
-        keyed.emplace_back(value(*record), record);
-    if (ascending)
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto &x, const auto &y) { return x.first < y.first; });
-    else
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [](const auto &x, const auto &y) { return y.first < x.first; });
-    for (qsizetype i = 0; i < records.size(); ++i)
-        records[i] = keyed[size_t(i)].second;
-}
-
-// Text keys: all keys in one buffer, each led by its first four code units packed into an
-// integer, so most comparisons touch neither the heap nor the buffer.
-void sortByText(QList<Record *> &records, bool ascending, QString (Record::*value)() const)
-{
-    struct Keyed
-    {
-        quint64 prefix;
-        qsizetype offset;
-        qsizetype length;
-        Record *record;
-    };
-    QString buffer;
-    std::vector<Keyed> keyed;
-    keyed.reserve(size_t(records.size()));
-    for (Record *record : records) {
-        const QString key = (record->*value)();
-        quint64 prefix = 0;
-        for (qsizetype i = 0; i < 4; ++i)
-            prefix = (prefix << 16) | (i < key.size() ? key[i].unicode() : 0);
-        keyed.push_back(Keyed{prefix, buffer.size(), key.size(), record});
-        buffer.append(key);
-    }
-    const QStringView all(buffer);
-    auto less = [all](const Keyed &x, const Keyed &y) {
-        if (x.prefix != y.prefix)
-            return x.prefix < y.prefix;
-        return all.sliced(x.offset, x.length).compare(all.sliced(y.offset, y.length)) < 0;
-    };
-    if (ascending)
-        std::stable_sort(keyed.begin(), keyed.end(), less);
-    else
-        std::stable_sort(keyed.begin(), keyed.end(),
-                         [&less](const Keyed &x, const Keyed &y) { return less(y, x); });
-    for (qsizetype i = 0; i < records.size(); ++i)
-        records[i] = keyed[size_t(i)].record;
-}
-
 } // namespace
 
 bool RecordComparator::operator()(const Record &a, const Record &b) const
@@ -147,33 +92,6 @@ std::optional<SortKey> sortKeyFromKeyPath(RecordKeyPath keyPath)
             return key;
     }
     return std::nullopt;
-}
-
-void sortRecords(QList<Record *> &records, SortKey key, bool ascending)
-{
-    if (records.size() < 2)
-        return;
-    switch (key) {
-    case SortKey::artist:
-        sortByText(records, ascending, &Record::artistSortKey);
-        break;
-    case SortKey::title:
-        sortByText(records, ascending, &Record::titleSortKey);
-        break;
-    case SortKey::year:
-        sortByValue(records, ascending, [](const Record &r) { return r.yearSortKey(); });
-        break;
-    case SortKey::label:
-        sortByText(records, ascending, &Record::labelSortKey);
-        break;
-    case SortKey::dateAdded:
-        sortByValue(records, ascending,
-                    [](const Record &r) { return r.dateAdded().toMSecsSinceEpoch(); });
-        break;
-    case SortKey::rating:
-        sortByValue(records, ascending, [](const Record &r) { return r.rating(); });
-        break;
-    }
 }
 
 } // namespace vorla

@@ -48,8 +48,4 @@ RecordComparator comparator(SortKey key, bool ascending);
 // The key whose comparator compares `keyPath`; none for any other property.
 std::optional<SortKey> sortKeyFromKeyPath(RecordKeyPath keyPath);
 
-// Sorts by one key, computing each record's compared value once (fast for large lists).
-// Records with equal values keep their relative order.
-void sortRecords(QList<Record *> &records, SortKey key, bool ascending);
-
 } // namespace vorla

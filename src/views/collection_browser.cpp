@@ -1,6 +1,8 @@
 #include "views/collection_browser.h"
 
+#include "views/browsing_state.h"
 #include "views/collection_dialogs.h"
+#include "views/collection_filter.h"
 #include "views/collection_grid_view.h"
 #include "views/collection_model.h"
 #include "views/collection_operations.h"
@@ -8,9 +10,9 @@
 #include "views/collection_status_bar.h"
 #include "views/collection_table_view.h"
 #include "views/empty_collection_view.h"
-#include "views/main_window.h"
 #include "views/sidebar_view.h"
 
+#include "app/app_settings.h"
 #include "app/app_state.h"
 #include "app/metadata_refresher.h"
 #include "models/model_context.h"
@@ -21,15 +23,17 @@
 
 namespace vorla {
 
-CollectionBrowser::CollectionBrowser(MainWindow *window, std::unique_ptr<CollectionDialogs> dialogs)
+CollectionBrowser::CollectionBrowser(BrowsingState *state, AppState *appState, MetadataRefresher *refresher,
+                                     QWidget *window, std::unique_ptr<CollectionDialogs> dialogs)
     : QObject(window)
-    , m_window(window)
+    , m_state(state)
+    , m_refresher(refresher)
     , m_dialogs(dialogs ? std::move(dialogs) : std::make_unique<CollectionDialogs>())
 {
-    ModelContext *context = window->context();
-    AppState *appState = window->appState();
+    ModelContext *context = state->context();
+    AppSettings &settings = AppSettings::shared();
     m_model = new CollectionModel(context, this);
-    m_selection = new CollectionSelection(m_model, this);
+    m_selection = new CollectionSelection(m_model, state, this);
 
     m_grid = new CollectionGridView(context, m_selection);
     m_grid->setCollectionModel(m_model);
@@ -37,44 +41,42 @@ CollectionBrowser::CollectionBrowser(MainWindow *window, std::unique_ptr<Collect
     m_table->setCollectionModel(m_model);
     m_sidebar = new SidebarView;
     m_empty = new EmptyCollectionView;
-    m_statusBar = new CollectionStatusBar(window->refresher());
+    m_statusBar = new CollectionStatusBar(refresher);
     m_operations = new CollectionOperations(context, m_selection, m_dialogs.get(), window, this);
-    m_operations->setStartRefresh([window](const QList<QUuid> &ids) { window->recordActions().refresh(ids); });
+    m_operations->setStartRefresh([this](const QList<QUuid> &ids) { recordActions().refresh(ids); });
 
-    const RecordActions actions = window->recordActions();
+    const RecordActions actions = recordActions();
     m_grid->setActions(actions);
     m_table->setActions(actions);
 
-    window->setSidebarView(m_sidebar);
-    window->setEmptyView(m_empty);
-    window->setGridView(m_grid);
-    window->setTableView(m_table);
-    window->setStatusBarView(m_statusBar);
-
-    // Browsing state lives in the window; the views follow it and write back to it.
-    connect(window, &MainWindow::visibleRecordsChanged, this, &CollectionBrowser::visibleRecordsChanged);
-    connect(window, &MainWindow::selectionChanged, this, [this] { m_selection->setIds(m_window->selection()); });
-    connect(m_selection, &CollectionSelection::changed, this, [this] { m_window->setSelection(m_selection->ids()); });
-    connect(window, &MainWindow::sidebarChanged, this, [this] { m_sidebar->setChoice(m_window->sidebar()); });
-    connect(m_sidebar, &SidebarView::choiceChanged, window, [window](const SidebarItem &item) { window->setSidebar(item); });
-    connect(window, &MainWindow::recordsChanged, this, [this] {
+    // The views follow the browsing state and write back to it.
+    connect(state, &BrowsingState::visibleRecordsChanged, this, &CollectionBrowser::visibleRecordsChanged);
+    connect(state, &BrowsingState::sidebarChanged, this, [this] { m_sidebar->setChoice(m_state->sidebar()); });
+    connect(m_sidebar, &SidebarView::choiceChanged, state, [state](const SidebarItem &item) { state->setSidebar(item); });
+    connect(state, &BrowsingState::recordsChanged, this, [this] {
         // Edits come one record at a time: count once they have all arrived.
         if (m_sidebarScheduled)
             return;
         m_sidebarScheduled = true;
         QTimer::singleShot(0, this, &CollectionBrowser::updateSidebar);
     });
-    connect(window, &MainWindow::tileSizeChanged, this, [this] {
-        m_grid->setTileSize(m_window->tileSize());
-        m_statusBar->setTileSize(m_window->tileSize());
+    connect(&settings, &AppSettings::valueChanged, this, [this](const QString &key) {
+        const double size = AppSettings::shared().tileSize();
+        if (key == AppSettings::tileSizeKey) {
+            m_grid->setTileSize(size);
+            m_statusBar->setTileSize(size);
+        } else if (key == AppSettings::viewModeKey) {
+            visibleRecordsChanged();
+        }
     });
-    connect(m_statusBar, &CollectionStatusBar::tileSizeEdited, window, [window](double size) { window->setTileSize(size); });
-    connect(window, &MainWindow::sortChanged, this, [this] { m_table->showSort(m_window->sortKey(), m_window->sortAscending()); });
-    connect(m_table, &CollectionTableView::sortRequested, window,
-            [window](SortKey key, bool ascending) { window->setSort(key, ascending); });
-    connect(m_model, &CollectionModel::sortRequested, window,
-            [window](SortKey key, bool ascending) { window->setSort(key, ascending); });
-    connect(window, &MainWindow::pendingDeleteChanged, this, &CollectionBrowser::pendingDeleteChanged);
+    connect(m_statusBar, &CollectionStatusBar::tileSizeEdited, this,
+            [](double size) { AppSettings::shared().setTileSize(size); });
+    connect(state, &BrowsingState::sortChanged, this, [this] { m_table->showSort(m_state->sortKey(), m_state->sortAscending()); });
+    connect(m_table, &CollectionTableView::sortRequested, state,
+            [state](SortKey key, bool ascending) { state->setSort(key, ascending); });
+    connect(m_model, &CollectionModel::sortRequested, state,
+            [state](SortKey key, bool ascending) { state->setSort(key, ascending); });
+    connect(state, &BrowsingState::pendingDeleteChanged, this, &CollectionBrowser::pendingDeleteChanged);
 
     // The empty view's ways in; those whose sheets are not part of this build stay hidden.
     connect(m_empty, &EmptyCollectionView::importCSVRequested, appState, [appState] { appState->setShowImporter(true); });
@@ -90,43 +92,62 @@ CollectionBrowser::CollectionBrowser(MainWindow *window, std::unique_ptr<Collect
         if (!appState->showExporter())
             return;
         // Every record in display order, whatever the sidebar or the search hide.
-        CollectionOrder order;
-        const QList<Record *> records =
-            order.sorted(m_window->context()->records(), m_window->sortKey(), m_window->sortAscending());
-        m_operations->chooseExportFile(records, [appState] { appState->setShowExporter(false); });
+        m_operations->chooseExportFile(m_state->displayOrder(), [appState] { appState->setShowExporter(false); });
     });
-    connect(window, &MainWindow::fetchMissingMetadataRequested, m_operations, &CollectionOperations::fetchMissingMetadata);
+    connect(appState, &AppState::fetchMissingRequestedChanged, this, [this, appState] {
+        if (!appState->fetchMissingRequested())
+            return;
+        appState->setFetchMissingRequested(false);
+        m_operations->fetchMissingMetadata();
+    });
 
-    m_grid->setTileSize(window->tileSize());
-    m_statusBar->setTileSize(window->tileSize());
-    m_table->showSort(window->sortKey(), window->sortAscending());
-    m_sidebar->setChoice(window->sidebar());
+    m_grid->setTileSize(settings.tileSize());
+    m_statusBar->setTileSize(settings.tileSize());
+    m_table->showSort(state->sortKey(), state->sortAscending());
+    m_sidebar->setChoice(state->sidebar());
     updateSidebar();
     visibleRecordsChanged();
-    m_selection->setIds(window->selection());
 }
 
 CollectionBrowser::~CollectionBrowser() = default;
 
+RecordActions CollectionBrowser::recordActions() const
+{
+    RecordActions actions;
+    BrowsingState *state = m_state;
+    MetadataRefresher *refresher = m_refresher;
+    actions.deleteRecords = [state](const QList<QUuid> &ids) { state->setPendingDelete(ids); };
+    actions.refresh = [state, refresher](const QList<QUuid> &ids) {
+        QList<Record *> queued;
+        for (const QUuid &id : ids) {
+            if (Record *record = state->context()->record(id))
+                queued.append(record);
+        }
+        refresher->start(queued);
+    };
+    return actions;
+}
+
 void CollectionBrowser::visibleRecordsChanged()
 {
-    m_model->setRecords(m_window->visibleRecords());
-    m_statusBar->setVisibleCount(m_window->visibleRecords().size());
-    m_statusBar->setSliderShown(m_window->viewMode() == ViewMode::grid && !m_window->context()->records().isEmpty());
+    m_model->setRecords(m_state->visibleRecords());
+    m_statusBar->setVisibleCount(m_state->visibleRecords().size());
+    m_statusBar->setSliderShown(AppSettings::shared().viewMode() == ViewMode::grid
+                                && !m_state->context()->records().isEmpty());
 }
 
 void CollectionBrowser::updateSidebar()
 {
     m_sidebarScheduled = false;
-    m_sidebar->setCounts(sidebarCounts(m_window->context()->records(), QDateTime::currentDateTimeUtc()));
+    m_sidebar->setCounts(sidebarCounts(m_state->context()->records(), QDateTime::currentDateTimeUtc()));
 }
 
 void CollectionBrowser::pendingDeleteChanged()
 {
-    const QList<QUuid> ids = m_window->pendingDelete();
+    const QList<QUuid> ids = m_state->pendingDelete();
     if (ids.isEmpty())
         return;
-    m_operations->requestDelete(ids, [this] { m_window->setPendingDelete({}); });
+    m_operations->requestDelete(ids, [this] { m_state->setPendingDelete({}); });
 }
 
 } // namespace vorla

@@ -1,12 +1,11 @@
-// The collection browser placed into the main window: the sidebar, the cover grid, the
-// table, the empty-collection view and the status bar, kept in step with the window's
-// browsing state, plus the CSV import and export, the delete confirmation and the fetch of
-// missing metadata that the window's requests start.
+// The parts of the collection browser: the sidebar, the cover grid, the table, the
+// empty-collection view and the status bar, kept in step with the browsing state, plus the
+// CSV import and export, the delete confirmation and the fetch of missing metadata that the
+// application's requests start. The window places the parts.
 #pragma once
 
 #include "views/collection_dialogs.h"
-#include "views/collection_filter.h"
-#include "views/collection_order.h"
+#include "views/record_actions.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -15,6 +14,8 @@
 
 namespace vorla {
 
+class AppState;
+class BrowsingState;
 class CollectionGridView;
 class CollectionModel;
 class CollectionOperations;
@@ -22,16 +23,17 @@ class CollectionSelection;
 class CollectionStatusBar;
 class CollectionTableView;
 class EmptyCollectionView;
-class MainWindow;
+class MetadataRefresher;
 class SidebarView;
 
 class CollectionBrowser : public QObject
 {
     Q_OBJECT
 public:
-    // Places the views into `window`; `dialogs` answers the panels and alerts (the platform
-    // ones when null).
-    explicit CollectionBrowser(MainWindow *window, std::unique_ptr<CollectionDialogs> dialogs = nullptr);
+    // The panels and alerts open over `window`; `dialogs` answers them (the platform ones
+    // when null). The parts are children of no widget until they are placed.
+    CollectionBrowser(BrowsingState *state, AppState *appState, MetadataRefresher *refresher,
+                      QWidget *window, std::unique_ptr<CollectionDialogs> dialogs = nullptr);
     ~CollectionBrowser() override;
 
     CollectionModel *model() const { return m_model; }
@@ -43,12 +45,17 @@ public:
     CollectionStatusBar *statusBar() const { return m_statusBar; }
     CollectionOperations *operations() const { return m_operations; }
 
+    // Delete asks for the confirmation, Refresh queues the records in the refresher; Edit is
+    // empty while the record editor is not built.
+    RecordActions recordActions() const;
+
 private:
     void visibleRecordsChanged();
     void updateSidebar();
     void pendingDeleteChanged();
 
-    MainWindow *m_window;
+    BrowsingState *m_state;
+    MetadataRefresher *m_refresher;
     std::unique_ptr<CollectionDialogs> m_dialogs;
     CollectionModel *m_model = nullptr;
     CollectionSelection *m_selection = nullptr;

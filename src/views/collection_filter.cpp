@@ -63,79 +63,6 @@ QList<Record *> newestFirst(const QList<Record *> &records)
 
 namespace {
 
-// Each record's compared values, computed once per sort rather than once per comparison.
-// The chosen key is either a text or a number; only the one the key needs is filled.
-struct SortEntry {
-    QString primaryText;
-    qint64 primaryNumber = 0;
-    QString artist;
-    int year = 0;
-    QString title;
-    Record *record = nullptr;
-};
-
-bool isTextKey(SortKey key)
-{
-    return key == SortKey::artist || key == SortKey::title || key == SortKey::label;
-}
-
-void fillPrimary(SortEntry &entry, const Record &record, SortKey key)
-{
-    switch (key) {
-    case SortKey::artist:
-        entry.primaryText = entry.artist;
-        return;
-    case SortKey::title:
-        entry.primaryText = entry.title;
-        return;
-    case SortKey::label:
-        entry.primaryText = record.labelSortKey();
-        return;
-    case SortKey::year:
-        entry.primaryNumber = entry.year;
-        return;
-    case SortKey::dateAdded:
-        entry.primaryNumber = record.dateAdded().toMSecsSinceEpoch();
-        return;
-    case SortKey::rating:
-        entry.primaryNumber = record.rating();
-        return;
-    }
-}
-
-} // namespace
-
-void sortForDisplay(QList<Record *> &records, SortKey key, bool ascending)
-{
-    std::vector<SortEntry> entries;
-    entries.reserve(records.size());
-    for (Record *record : std::as_const(records)) {
-        SortEntry entry;
-        entry.artist = record->artistSortKey();
-        entry.year = record->yearSortKey();
-        entry.title = record->titleSortKey();
-        entry.record = record;
-        fillPrimary(entry, *record, key);
-        entries.push_back(std::move(entry));
-    }
-    const bool text = isTextKey(key);
-    std::stable_sort(entries.begin(), entries.end(), [ascending, text](const SortEntry &a, const SortEntry &b) {
-        const int order = text ? QString::compare(a.primaryText, b.primaryText)
-                               : (a.primaryNumber < b.primaryNumber ? -1 : (a.primaryNumber > b.primaryNumber ? 1 : 0));
-        if (order != 0)
-            return ascending ? order < 0 : order > 0;
-        if (const int byArtist = QString::compare(a.artist, b.artist); byArtist != 0)
-            return byArtist < 0;
-        if (a.year != b.year)
-            return a.year < b.year;
-        return QString::compare(a.title, b.title) < 0;
-    });
-    for (qsizetype i = 0; i < records.size(); ++i)
-        records[i] = entries[size_t(i)].record;
-}
-
-namespace {
-
 // How far ahead of the search the records, and then what the search reads of them, are
 // fetched from memory.
 constexpr qsizetype kRecordsAhead = 16;
@@ -165,15 +92,6 @@ QList<Record *> filterRecords(const QList<Record *> &records, const QString &sea
         if (sidebarKeeps(*record, item, now))
             kept.append(record);
     }
-    return kept;
-}
-
-QList<Record *> visibleRecords(const QList<Record *> &records, const QString &searchText,
-                               const std::optional<SidebarItem> &sidebar, SortKey key,
-                               bool ascending, const QDateTime &now)
-{
-    QList<Record *> kept = filterRecords(newestFirst(records), searchText, sidebar, now);
-    sortForDisplay(kept, key, ascending);
     return kept;
 }
 

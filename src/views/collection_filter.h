@@ -30,18 +30,9 @@ QString searchQuery(const QString &searchText);
 // The stored records, newest first: the order the filter walks.
 QList<Record *> newestFirst(const QList<Record *> &records);
 
-// The display order: the chosen key and direction, then artist, year and title ascending.
-// Records equal in all of them keep their relative order.
-void sortForDisplay(QList<Record *> &records, SortKey key, bool ascending);
-
 // The records of `records` that pass the search and the sidebar choice, in the given order.
 QList<Record *> filterRecords(const QList<Record *> &records, const QString &searchText,
                               const std::optional<SidebarItem> &sidebar, const QDateTime &now);
-
-// Filtered and sorted, from the stored records in any order.
-QList<Record *> visibleRecords(const QList<Record *> &records, const QString &searchText,
-                               const std::optional<SidebarItem> &sidebar, SortKey key,
-                               bool ascending, const QDateTime &now);
 
 struct SidebarCounts {
     qsizetype all = 0;

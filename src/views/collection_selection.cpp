@@ -1,5 +1,6 @@
 #include "views/collection_selection.h"
 
+#include "views/browsing_state.h"
 #include "views/collection_model.h"
 #include "views/record_actions.h"
 
@@ -7,29 +8,36 @@
 
 namespace vorla {
 
-CollectionSelection::CollectionSelection(CollectionModel *model, QObject *parent)
+CollectionSelection::CollectionSelection(CollectionModel *model, BrowsingState *state, QObject *parent)
     : QObject(parent)
     , m_model(model)
+    , m_state(state)
     , m_itemSelection(new QItemSelectionModel(model, this))
 {
+    connect(state, &BrowsingState::selectionChanged, this, [this] {
+        if (!m_writing)
+            syncFromIds();
+        emit changed();
+    });
     connect(m_itemSelection, &QItemSelectionModel::selectionChanged, this,
             &CollectionSelection::itemSelectionChanged);
     // A new set of rows drops the item selection; the ids carry it over.
     connect(model, &QAbstractItemModel::modelReset, this, &CollectionSelection::syncFromIds);
 }
 
+const QSet<QUuid> &CollectionSelection::ids() const
+{
+    return m_state->selection();
+}
+
 void CollectionSelection::setIds(const QSet<QUuid> &ids)
 {
-    if (ids == m_ids)
-        return;
-    m_ids = ids;
-    syncFromIds();
-    emit changed();
+    m_state->setSelection(ids);
 }
 
 void CollectionSelection::toggle(const QUuid &id)
 {
-    QSet<QUuid> ids = m_ids;
+    QSet<QUuid> ids = this->ids();
     if (!ids.remove(id))
         ids.insert(id);
     setIds(ids);
@@ -37,9 +45,9 @@ void CollectionSelection::toggle(const QUuid &id)
 
 void CollectionSelection::remove(const QUuid &id)
 {
-    if (!m_ids.contains(id))
+    if (!contains(id))
         return;
-    QSet<QUuid> ids = m_ids;
+    QSet<QUuid> ids = this->ids();
     ids.remove(id);
     setIds(ids);
 }
@@ -47,10 +55,11 @@ void CollectionSelection::remove(const QUuid &id)
 QList<QUuid> CollectionSelection::visibleIds() const
 {
     QList<QUuid> result;
-    if (m_ids.isEmpty())
+    const QSet<QUuid> &selected = ids();
+    if (selected.isEmpty())
         return result;
     for (const QUuid &id : m_model->ids()) {
-        if (m_ids.contains(id))
+        if (selected.contains(id))
             result.append(id);
     }
     return result;
@@ -58,7 +67,7 @@ QList<QUuid> CollectionSelection::visibleIds() const
 
 QList<QUuid> CollectionSelection::menuTargets(const QUuid &id) const
 {
-    if (m_ids.contains(id))
+    if (contains(id))
         return visibleIds();
     return {id};
 }
@@ -66,14 +75,15 @@ QList<QUuid> CollectionSelection::menuTargets(const QUuid &id) const
 void CollectionSelection::syncFromIds()
 {
     QItemSelection selection;
+    const QSet<QUuid> &selected = ids();
     const QList<QUuid> &rows = m_model->ids();
     const int lastColumn = m_model->columnCount() - 1;
     int start = -1;
     for (int row = 0; row <= rows.size(); ++row) {
-        const bool selected = row < rows.size() && m_ids.contains(rows[row]);
-        if (selected && start < 0)
+        const bool isSelected = row < rows.size() && selected.contains(rows[row]);
+        if (isSelected && start < 0)
             start = row;
-        if (!selected && start >= 0) {
+        if (!isSelected && start >= 0) {
             selection.select(m_model->index(start, 0), m_model->index(row - 1, lastColumn));
             start = -1;
         }
@@ -92,7 +102,7 @@ void CollectionSelection::itemSelectionChanged(const QItemSelection &selected,
         return;
     // Keyboard and other item-level changes: adjust by what changed, so selected records
     // that the filter hides stay selected.
-    QSet<QUuid> ids = m_ids;
+    QSet<QUuid> ids = this->ids();
     for (const QItemSelectionRange &range : deselected) {
         for (int row = range.top(); row <= range.bottom(); ++row) {
             if (!m_itemSelection->isSelected(m_model->index(row, 0)))
@@ -103,10 +113,9 @@ void CollectionSelection::itemSelectionChanged(const QItemSelection &selected,
         for (int row = range.top(); row <= range.bottom(); ++row)
             ids.insert(m_model->idAt(row));
     }
-    if (ids == m_ids)
-        return;
-    m_ids = ids;
-    emit changed();
+    m_writing = true;
+    m_state->setSelection(ids);
+    m_writing = false;
 }
 
 void deleteVisibleSelection(const CollectionSelection &selection, const RecordActions &actions)

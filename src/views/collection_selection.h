@@ -1,6 +1,7 @@
-// The main window's set of selected record ids, kept in step with the item selection of the
-// collection views. The set may hold records that the current filter hides: they stay
-// selected, but the views and their menus only act on the visible ones.
+// The collection views' item selection as a projection of the browsing state's selected ids:
+// a change of the ids re-selects the rows, a click or key in a view writes the ids. The ids
+// may name records the current filter hides: they stay selected, but the views and their
+// menus only act on the visible ones.
 #pragma once
 
 #include <QItemSelectionModel>
@@ -14,6 +15,7 @@ class QKeyEvent;
 
 namespace vorla {
 
+class BrowsingState;
 class CollectionModel;
 struct RecordActions;
 
@@ -21,13 +23,13 @@ class CollectionSelection : public QObject
 {
     Q_OBJECT
 public:
-    CollectionSelection(CollectionModel *model, QObject *parent = nullptr);
+    CollectionSelection(CollectionModel *model, BrowsingState *state, QObject *parent = nullptr);
 
     // The item selection shared by the grid and the table.
     QItemSelectionModel *itemSelection() const { return m_itemSelection; }
 
-    const QSet<QUuid> &ids() const { return m_ids; }
-    bool contains(const QUuid &id) const { return m_ids.contains(id); }
+    const QSet<QUuid> &ids() const;
+    bool contains(const QUuid &id) const { return ids().contains(id); }
     void setIds(const QSet<QUuid> &ids);
     void toggle(const QUuid &id);
     void remove(const QUuid &id);
@@ -39,6 +41,7 @@ public:
     QList<QUuid> menuTargets(const QUuid &id) const;
 
 signals:
+    // The ids changed, from a view or from the browsing state.
     void changed();
 
 private:
@@ -46,9 +49,11 @@ private:
     void itemSelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
 
     CollectionModel *m_model;
+    BrowsingState *m_state;
     QItemSelectionModel *m_itemSelection;
-    QSet<QUuid> m_ids;
     bool m_syncing = false;
+    // Set while the ids are written from the item selection, which then needs no re-sync.
+    bool m_writing = false;
 };
 
 // The Delete command: asks to delete the visible selected records, if there are any.

@@ -7,7 +7,7 @@
 #include "views/components/record_cover.h"
 #include "views/components/star_rating.h"
 #include "views/components/symbol_icon.h"
-#include "views/main_window.h"
+#include "views/browsing_state.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,10 +35,12 @@ QString displayArtist(const Record &record)
 
 } // namespace
 
-StandInInspector::StandInInspector(MainWindow *window, QWidget *parent)
+StandInInspector::StandInInspector(BrowsingState *state, QWidget *parent)
     : QWidget(parent)
-    , m_window(window)
+    , m_state(state)
 {
+    connect(state, &BrowsingState::selectionChanged, this, &StandInInspector::reload);
+    connect(state, &BrowsingState::recordsChanged, this, &StandInInspector::reload);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 20);
     layout->setSpacing(10);
@@ -74,7 +76,7 @@ QString StandInInspector::headline() const
 
 void StandInInspector::reload()
 {
-    const QList<Record *> selected = m_window->selectedRecords();
+    const QList<Record *> selected = m_state->selectedRecords();
     auto *cover = static_cast<RecordCover *>(m_cover);
     if (selected.size() == 1) {
         const Record &record = *selected.first();
@@ -106,7 +108,7 @@ void StandInInspector::reload()
         m_chips->hide();
         return;
     }
-    const QList<Record *> &all = m_window->context()->records();
+    const QList<Record *> &all = m_state->context()->records();
     m_title->setText(tr("Collection"));
     m_subtitle->setText(countText(all.size()));
     QList<ChipItem> genres;

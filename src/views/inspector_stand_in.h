@@ -10,7 +10,7 @@ class QLabel;
 namespace vorla {
 
 class FlowChips;
-class MainWindow;
+class BrowsingState;
 class StarRating;
 
 class StandInInspector : public QWidget
@@ -18,12 +18,12 @@ class StandInInspector : public QWidget
     Q_OBJECT
 
 public:
-    explicit StandInInspector(MainWindow *window, QWidget *parent = nullptr);
+    explicit StandInInspector(BrowsingState *state, QWidget *parent = nullptr);
     void reload();
     QString headline() const;
 
 private:
-    MainWindow *m_window;
+    BrowsingState *m_state;
     QWidget *m_cover = nullptr;
     QLabel *m_title = nullptr;
     QLabel *m_subtitle = nullptr;

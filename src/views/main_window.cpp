@@ -7,7 +7,14 @@
 #include "app/vorla_commands.h"
 #include "models/model_context.h"
 #include "models/record.h"
-#include "core/text_util.h"
+#include "views/browsing_state.h"
+#include "views/collection_browser.h"
+#include "views/collection_filter.h"
+#include "views/collection_grid_view.h"
+#include "views/collection_status_bar.h"
+#include "views/collection_table_view.h"
+#include "views/empty_collection_view.h"
+#include "views/sidebar_view.h"
 #include "views/inspector_stand_in.h"
 #include "views/components/symbol_icon.h"
 #include "views/search_empty_view.h"
@@ -71,6 +78,7 @@ MainWindow::MainWindow(
     resize(1200, 780);
     setUnifiedTitleAndToolBarOnMac(true);
     m_commands = new VorlaCommands(appState, this);
+    m_state = new BrowsingState(context, this);
 
     buildMenus();
     buildToolbar();
@@ -78,71 +86,30 @@ MainWindow::MainWindow(
     installInspector();
 
     connect(&AppSettings::shared(), &AppSettings::valueChanged, this, &MainWindow::settingChanged);
-    // Before recordsChanged, so the order is right when the collection is filtered again.
-    connect(m_context, &ModelContext::recordsInserted, this, [this] { m_order.invalidate(); });
-    connect(m_context, &ModelContext::recordsRemoved, this, [this] { m_order.invalidate(); });
-    connect(m_context, &ModelContext::recordsChanged, this, [this](const QList<QUuid> &ids) {
-        QList<Record *> edited;
-        for (const QUuid &id : ids) {
-            if (Record *record = m_context->record(id))
-                edited.append(record);
-        }
-        m_order.recordsEdited(edited);
+    // Before the browser's views hear of it, so the page is right when they are filled.
+    connect(m_state, &BrowsingState::visibleRecordsChanged, this, &MainWindow::updateCollectionPage);
+    connect(this, &MainWindow::viewModeChanged, this, &MainWindow::updateCollectionPage);
+    connect(m_state, &BrowsingState::sidebarChanged, this, &MainWindow::updateTitle);
+    connect(m_state, &BrowsingState::searchTextChanged, this, [this] {
+        if (m_searchField->text() != m_state->searchText())
+            m_searchField->setText(m_state->searchText());
     });
-    connect(m_context, &ModelContext::recordsInserted, this, &MainWindow::recordsChanged);
-    connect(m_context, &ModelContext::recordsRemoved, this, &MainWindow::recordsChanged);
-    connect(m_context, &ModelContext::recordsChanged, this, &MainWindow::recordsChanged);
-    connect(this, &MainWindow::recordsChanged, this, &MainWindow::scheduleCollectionUpdate);
-    connect(this, &MainWindow::searchTextChanged, this, &MainWindow::scheduleCollectionUpdate);
-    connect(this, &MainWindow::sidebarChanged, this, &MainWindow::scheduleCollectionUpdate);
-    connect(this, &MainWindow::sortChanged, this, &MainWindow::scheduleCollectionUpdate);
-    connect(this, &MainWindow::viewModeChanged, this, &MainWindow::scheduleCollectionUpdate);
-    connect(this, &MainWindow::sidebarChanged, this, &MainWindow::updateTitle);
-    connect(this, &MainWindow::selectionChanged, this, &MainWindow::updateInspector);
-    connect(this, &MainWindow::recordsChanged, this, &MainWindow::updateInspector);
-    connect(m_appState, &AppState::fetchMissingRequestedChanged, this,
-        &MainWindow::fetchMissingRequested);
-
-    // An edit can make a record match the search, so the next search starts afresh.
-    connect(this, &MainWindow::recordsChanged, this, [this] { m_filtered.reset(); });
-    connect(this, &MainWindow::sortChanged, this, [this] { m_filtered.reset(); });
 
     updateTitle();
     updateViewControls();
-    updateCollection();
-    updateInspector();
-    new CollectionBrowser(this);
+
+    m_browser = new CollectionBrowser(m_state, appState, refresher, this);
+    setSidebarView(m_browser->sidebar());
+    setEmptyView(m_browser->emptyView());
+    setGridView(m_browser->grid());
+    setTableView(m_browser->table());
+    setStatusBarView(m_browser->statusBar());
+    updateCollectionPage();
 }
 
 MainWindow::~MainWindow() = default;
 
 // --- State ---------------------------------------------------------------------------------
-
-void MainWindow::setSidebar(const std::optional<SidebarItem> &item)
-{
-    if (m_sidebar == item)
-        return;
-    m_sidebar = item;
-    emit sidebarChanged();
-}
-
-void MainWindow::setSelection(const QSet<QUuid> &ids)
-{
-    if (m_selection == ids)
-        return;
-    m_selection = ids;
-    emit selectionChanged();
-}
-
-void MainWindow::setSearchText(const QString &text)
-{
-    if (m_searchText == text)
-        return;
-    m_searchText = text;
-    if (m_searchField->text() != text)
-        m_searchField->setText(text);
-    emit searchTextChanged();
-}
 
 void MainWindow::setShowInspector(bool show)
 {
@@ -152,14 +119,6 @@ void MainWindow::setShowInspector(bool show)
     m_inspectorView->setVisible(show);
     m_inspectorAction->setChecked(show);
     emit showInspectorChanged();
-}
-
-void MainWindow::setPendingDelete(const QList<QUuid> &ids)
-{
-    if (m_pendingDelete == ids)
-        return;
-    m_pendingDelete = ids;
-    emit pendingDeleteChanged();
 }
 
 ViewMode MainWindow::viewMode() const
@@ -172,32 +131,6 @@ void MainWindow::setViewMode(ViewMode mode)
     AppSettings::shared().setViewMode(mode);
 }
 
-SortKey MainWindow::sortKey() const
-{
-    return AppSettings::shared().sortKey();
-}
-
-bool MainWindow::sortAscending() const
-{
-    return AppSettings::shared().sortAscending();
-}
-
-void MainWindow::setSort(SortKey key, bool ascending)
-{
-    AppSettings::shared().setSortKey(key);
-    AppSettings::shared().setSortAscending(ascending);
-}
-
-double MainWindow::tileSize() const
-{
-    return AppSettings::shared().tileSize();
-}
-
-void MainWindow::setTileSize(double size)
-{
-    AppSettings::shared().setTileSize(size);
-}
-
 void MainWindow::settingChanged(const QString &key)
 {
     if (key == AppSettings::viewModeKey) {
@@ -205,49 +138,12 @@ void MainWindow::settingChanged(const QString &key)
         emit viewModeChanged();
     } else if (key == AppSettings::sortKeyKey || key == AppSettings::sortAscendingKey) {
         updateViewControls();
-        emit sortChanged();
-    } else if (key == AppSettings::tileSizeKey) {
-        emit tileSizeChanged();
     }
 }
 
-QList<Record *> MainWindow::records() const
+RecordActions MainWindow::recordActions() const
 {
-    QList<Record *> all = m_context->records();
-    std::stable_sort(all.begin(), all.end(),
-        [](const Record *a, const Record *b) { return a->dateAdded() > b->dateAdded(); });
-    return all;
-}
-
-QList<Record *> MainWindow::selectedRecords() const
-{
-    QList<Record *> selected;
-    for (const QUuid &id : m_selection) {
-        if (Record *record = m_context->record(id))
-            selected.append(record);
-    }
-    // Ties are rare but must not follow the set's hash order.
-    std::sort(selected.begin(), selected.end(), [](const Record *a, const Record *b) {
-        if (a->dateAdded() != b->dateAdded())
-            return a->dateAdded() > b->dateAdded();
-        return a->id() < b->id();
-    });
-    return selected;
-}
-
-RecordActions MainWindow::recordActions()
-{
-    RecordActions actions;
-    actions.deleteRecords = [this](const QList<QUuid> &ids) { setPendingDelete(ids); };
-    actions.refresh = [this](const QList<QUuid> &ids) {
-        QList<Record *> queued;
-        for (const QUuid &id : ids) {
-            if (Record *record = m_context->record(id))
-                queued.append(record);
-        }
-        m_refresher->start(queued);
-    };
-    return actions;
+    return m_browser->recordActions();
 }
 
 void MainWindow::showAlert(const QString &title, const QString &message)
@@ -260,40 +156,18 @@ void MainWindow::showAlert(const QString &title, const QString &message)
 
 // --- Collection area ----------------------------------------------------------------------
 
-void MainWindow::scheduleCollectionUpdate()
+void MainWindow::updateCollectionPage()
 {
-    if (m_updateScheduled)
-        return;
-    m_updateScheduled = true;
-    QTimer::singleShot(0, this, [this] {
-        m_updateScheduled = false;
-        updateCollection();
-    });
-}
-
-void MainWindow::updateCollection()
-{
-    const QList<Record *> &all = m_context->records();
-    // A longer search keeps a subset of what the shorter one kept, in the same order, so
-    // typing on only filters what is shown.
-    const QString query = searchQuery(m_searchText);
-    const bool narrowing = m_filtered && m_filtered->sidebar == m_sidebar
-        && query.contains(m_filtered->query);
-    const QList<Record *> &candidates
-        = narrowing ? m_visible : m_order.sorted(all, sortKey(), sortAscending());
-    m_visible = filterRecords(candidates, m_searchText, m_sidebar, QDateTime::currentDateTimeUtc());
-    m_filtered = FilterInput { query, m_sidebar };
-
-    if (all.isEmpty())
+    if (m_state->context()->records().isEmpty())
         m_page = CollectionPage::empty;
-    else if (m_visible.isEmpty())
+    else if (m_state->visibleRecords().isEmpty())
         m_page = CollectionPage::searchEmpty;
     else if (viewMode() == ViewMode::grid)
         m_page = CollectionPage::grid;
     else
         m_page = CollectionPage::table;
 
-    m_searchEmptyView->setSearchText(m_searchText);
+    m_searchEmptyView->setSearchText(m_state->searchText());
     QWidget *page = nullptr;
     switch (m_page) {
     case CollectionPage::empty:
@@ -309,21 +183,15 @@ void MainWindow::updateCollection()
         page = m_tableView;
         break;
     }
-    // The browser's views are placed right after construction.
+    // Null only while the browser's views are being placed.
     if (page)
         m_collectionStack->setCurrentWidget(page);
-    emit visibleRecordsChanged();
-}
-
-void MainWindow::updateInspector()
-{
-    if (auto *standIn = qobject_cast<StandInInspector *>(m_inspectorView))
-        standIn->reload();
+    emit collectionPageChanged();
 }
 
 void MainWindow::updateTitle()
 {
-    setWindowTitle(sidebarTitle(m_sidebar));
+    setWindowTitle(sidebarTitle(m_state->sidebar()));
 }
 
 void MainWindow::updateViewControls()
@@ -331,20 +199,12 @@ void MainWindow::updateViewControls()
     const ViewMode mode = viewMode();
     m_gridAction->setChecked(mode == ViewMode::grid);
     m_listAction->setChecked(mode == ViewMode::list);
-    const SortKey key = sortKey();
-    const bool ascending = sortAscending();
+    const SortKey key = m_state->sortKey();
+    const bool ascending = m_state->sortAscending();
     for (QAction *action : m_sortKeyGroup->actions())
         action->setChecked(action->data().toString() == rawValue(key));
     for (QAction *action : m_sortOrderGroup->actions())
         action->setChecked(action->data().toBool() == ascending);
-}
-
-void MainWindow::fetchMissingRequested()
-{
-    if (!m_appState->fetchMissingRequested())
-        return;
-    m_appState->setFetchMissingRequested(false);
-    emit fetchMissingMetadataRequested();
 }
 
 // --- Building ------------------------------------------------------------------------------
@@ -531,7 +391,7 @@ void MainWindow::buildToolbar()
         symbolIcon(QStringLiteral("magnifyingglass")), QLineEdit::LeadingPosition);
     m_searchField->setFixedWidth(260);
     m_searchField->setAccessibleName(tr("Search"));
-    connect(m_searchField, &QLineEdit::textChanged, this, &MainWindow::setSearchText);
+    connect(m_searchField, &QLineEdit::textChanged, m_state, &BrowsingState::setSearchText);
     bar->addWidget(m_searchField);
 
     QToolButton *inspectorButton = toolButton(m_inspectorAction, bar);
@@ -558,7 +418,7 @@ void MainWindow::buildCentralArea()
 
 void MainWindow::installInspector()
 {
-    m_inspectorView = new StandInInspector(this, m_splitter);
+    m_inspectorView = new StandInInspector(m_state, m_splitter);
     m_inspectorView->setMinimumWidth(kInspectorMinimum);
     m_inspectorView->setMaximumWidth(kInspectorMaximum);
     m_splitter->addWidget(m_inspectorView);
@@ -602,21 +462,21 @@ void MainWindow::setEmptyView(QWidget *view)
 {
     m_collectionStack->addWidget(view);
     replaceView(m_emptyView, view);
-    updateCollection();
+    updateCollectionPage();
 }
 
 void MainWindow::setGridView(QWidget *view)
 {
     m_collectionStack->addWidget(view);
     replaceView(m_gridView, view);
-    updateCollection();
+    updateCollectionPage();
 }
 
 void MainWindow::setTableView(QWidget *view)
 {
     m_collectionStack->addWidget(view);
     replaceView(m_tableView, view);
-    updateCollection();
+    updateCollectionPage();
 }
 
 void MainWindow::setStatusBarView(QWidget *view)
@@ -649,8 +509,8 @@ void MainWindow::applyDebugAction(const std::optional<QString> &action)
     if (!action)
         return;
     if (*action == u"select") {
-        const QList<Record *> all = records();
-        setSelection(all.isEmpty() ? QSet<QUuid>() : QSet<QUuid> { all.first()->id() });
+        const QList<Record *> all = newestFirst(m_context->records());
+        m_state->setSelection(all.isEmpty() ? QSet<QUuid>() : QSet<QUuid> { all.first()->id() });
     } else if (*action == u"list") {
         setViewMode(ViewMode::list);
     }

@@ -1,22 +1,15 @@
-// The one main window: sidebar, collection area (empty view, search-empty view, grid or
-// table), inspector column and status bar, with the toolbar and the menus. It owns the
-// browsing state that the collection views read and turns AppState's requests into
-// presentations. The collection views are placed with the set…View() calls right after
-// construction; the inspector shows a simple summary of the selection.
+// The one main window: the shell that places the sidebar, the collection area (empty view,
+// search-empty view, grid or table), the inspector column and the status bar, with the
+// toolbar and the menus. The browsing state lives in BrowsingState, which the window and
+// every part it places follow; the collection browser builds the parts, and the window
+// places them with the set…View() calls. The inspector shows a simple summary of the
+// selection.
 #pragma once
 
-#include "models/sort_key.h"
-#include "views/collection_browser.h"
-#include "views/record_actions.h"
-#include "views/sidebar_item.h"
 #include "app/view_mode.h"
+#include "views/record_actions.h"
 
-#include <QList>
 #include <QMainWindow>
-#include <QSet>
-#include <QUuid>
-
-#include <optional>
 
 class QActionGroup;
 class QLineEdit;
@@ -28,6 +21,8 @@ class QVBoxLayout;
 namespace vorla {
 
 class AppState;
+class BrowsingState;
+class CollectionBrowser;
 class MetadataRefresher;
 class ModelContext;
 class Record;
@@ -47,38 +42,18 @@ public:
     AppState *appState() const { return m_appState; }
     MetadataRefresher *refresher() const { return m_refresher; }
     VorlaCommands *commands() const { return m_commands; }
+    BrowsingState *browsingState() const { return m_state; }
+    CollectionBrowser *browser() const { return m_browser; }
 
-    // Browsing state; starts afresh with every launch. Setters notify only on real changes.
-    std::optional<SidebarItem> sidebar() const { return m_sidebar; }
-    void setSidebar(const std::optional<SidebarItem> &item);
-    const QSet<QUuid> &selection() const { return m_selection; }
-    void setSelection(const QSet<QUuid> &ids);
-    QString searchText() const { return m_searchText; }
-    void setSearchText(const QString &text);
     bool showInspector() const { return m_showInspector; }
     void setShowInspector(bool show);
-    // Records waiting for the delete confirmation; nothing is deleted by setting them.
-    const QList<QUuid> &pendingDelete() const { return m_pendingDelete; }
-    void setPendingDelete(const QList<QUuid> &ids);
 
     // View settings, kept in AppSettings (and so across restarts).
     ViewMode viewMode() const;
     void setViewMode(ViewMode mode);
-    SortKey sortKey() const;
-    bool sortAscending() const;
-    void setSort(SortKey key, bool ascending);
-    double tileSize() const;
-    void setTileSize(double size);
-
-    // Every stored record, newest first.
-    QList<Record *> records() const;
-    // The records the collection area shows: filtered and sorted.
-    const QList<Record *> &visibleRecords() const { return m_visible; }
-    // The stored records (newest first) whose ids are selected; stale ids are ignored.
-    QList<Record *> selectedRecords() const;
 
     // Edit is empty while the record editor is not built: callers test it before use.
-    RecordActions recordActions();
+    RecordActions recordActions() const;
 
     enum class CollectionPage { empty, searchEmpty, grid, table };
     CollectionPage collectionPage() const { return m_page; }
@@ -107,20 +82,10 @@ public:
     void applyDebugAction(const std::optional<QString> &action);
 
 signals:
-    void sidebarChanged();
-    void selectionChanged();
-    void searchTextChanged();
     void showInspectorChanged();
-    void pendingDeleteChanged();
     void viewModeChanged();
-    void sortChanged();
-    void tileSizeChanged();
-    // The stored records changed (inserted, removed or edited).
-    void recordsChanged();
-    // visibleRecords() and collectionPage() were recomputed.
-    void visibleRecordsChanged();
-    // "Fetch Missing Metadata & Artwork" was chosen (the request is already reset).
-    void fetchMissingMetadataRequested();
+    // collectionPage() was chosen again, after the visible records or the view mode changed.
+    void collectionPageChanged();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -132,34 +97,19 @@ private:
     void installInspector();
     void replaceView(QWidget *&slot, QWidget *view);
     void settingChanged(const QString &key);
-    void scheduleCollectionUpdate();
-    void updateCollection();
-    void updateInspector();
+    void updateCollectionPage();
     void updateTitle();
     void updateViewControls();
-    void fetchMissingRequested();
 
     ModelContext *m_context;
     AppState *m_appState;
     MetadataRefresher *m_refresher;
     VorlaCommands *m_commands = nullptr;
+    BrowsingState *m_state = nullptr;
+    CollectionBrowser *m_browser = nullptr;
 
-    std::optional<SidebarItem> m_sidebar = SidebarItem::all();
-    QSet<QUuid> m_selection;
-    QString m_searchText;
     bool m_showInspector = true;
-    QList<QUuid> m_pendingDelete;
-
-    QList<Record *> m_visible;
-    CollectionOrder m_order;
-    // What m_visible was filtered by, while the records and their order stay as they were.
-    struct FilterInput {
-        QString query;
-        std::optional<SidebarItem> sidebar;
-    };
-    std::optional<FilterInput> m_filtered;
     CollectionPage m_page = CollectionPage::empty;
-    bool m_updateScheduled = false;
 
     QSplitter *m_splitter = nullptr;
     QWidget *m_sidebarView = nullptr;

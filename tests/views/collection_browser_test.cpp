@@ -2,6 +2,7 @@
 // alerts: the requests of the application state reach the operations, and the answers
 // reach the records.
 #include "views/collection_browser.h"
+#include "views/browsing_state.h"
 
 #include "isolated_settings.h"
 
@@ -99,7 +100,7 @@ protected:
 TEST_F(CollectionBrowserTest, DeleteConfirmationCancelsOrDeletes)
 {
     Record *kept = add(QStringLiteral("Harbor Lights"));
-    window->setSelection({ kept->id() });
+    window->browsingState()->setSelection({ kept->id() });
     window->recordActions().deleteRecords({ kept->id() });
     QMessageBox *box = shown<QMessageBox>();
     ASSERT_NE(box, nullptr);
@@ -114,7 +115,7 @@ TEST_F(CollectionBrowserTest, DeleteConfirmationCancelsOrDeletes)
     EXPECT_EQ(remove->text(), QStringLiteral("Delete"));
     box->button(QMessageBox::Cancel)->click();
     QCoreApplication::processEvents();
-    EXPECT_TRUE(window->pendingDelete().isEmpty());
+    EXPECT_TRUE(window->browsingState()->pendingDelete().isEmpty());
     EXPECT_NE(context.record(kept->id()), nullptr);
 
     window->recordActions().deleteRecords({ kept->id() });
@@ -126,8 +127,8 @@ TEST_F(CollectionBrowserTest, DeleteConfirmationCancelsOrDeletes)
     }
     QCoreApplication::processEvents();
     EXPECT_TRUE(context.records().isEmpty());
-    EXPECT_TRUE(window->selection().isEmpty());
-    EXPECT_TRUE(window->pendingDelete().isEmpty());
+    EXPECT_TRUE(window->browsingState()->selection().isEmpty());
+    EXPECT_TRUE(window->browsingState()->pendingDelete().isEmpty());
     EXPECT_EQ(window->collectionPage(), MainWindow::CollectionPage::empty);
 }
 
@@ -149,20 +150,20 @@ TEST_F(CollectionBrowserTest, ImportAndExportGoThroughTheWindowsFilePanels)
 
     // The export holds every record, also those the search hides, in display order.
     add(QStringLiteral("Another"));
-    window->setSearchText(QStringLiteral("harbor"));
+    window->browsingState()->setSearchText(QStringLiteral("harbor"));
     QCoreApplication::processEvents();
-    ASSERT_EQ(window->visibleRecords().size(), 1);
+    ASSERT_EQ(window->browsingState()->visibleRecords().size(), 1);
     appState.setShowExporter(true);
     const QString exportPath = dir.filePath(QStringLiteral("out.csv"));
     answerFileDialog(QFileDialog::AcceptSave, exportPath);
     EXPECT_FALSE(appState.showExporter());
     EXPECT_TRUE(answerAlert().isEmpty());
-    window->setSearchText({});
+    window->browsingState()->setSearchText({});
     QCoreApplication::processEvents();
     QFile written(exportPath);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(written.readAll()),
-        CollectionCSV::exportRecords(window->visibleRecords()));
+        CollectionCSV::exportRecords(window->browsingState()->visibleRecords()));
 }
 
 TEST_F(CollectionBrowserTest, FetchMissingMetadataQueuesWhatNeedsItInTheRefresher)

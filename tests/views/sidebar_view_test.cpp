@@ -1,4 +1,5 @@
 #include "views/sidebar_view.h"
+#include "views/browsing_state.h"
 
 #include "isolated_settings.h"
 
@@ -151,8 +152,8 @@ TEST(SidebarView, InTheWindowCountsFollowTheRecordsAndIgnoreTheSearch)
     MainWindow window(&context, &appState, &refresher);
     auto *sidebar = static_cast<SidebarView *>(window.sidebarView());
     window.show();
-    window.setSidebar(SidebarItem::favorites());
-    window.setSearchText(QStringLiteral("nothing matches this"));
+    window.browsingState()->setSidebar(SidebarItem::favorites());
+    window.browsingState()->setSearchText(QStringLiteral("nothing matches this"));
     QCoreApplication::processEvents();
     EXPECT_EQ(highlighted(*sidebar), SidebarItem::favorites());
 
@@ -163,7 +164,7 @@ TEST(SidebarView, InTheWindowCountsFollowTheRecordsAndIgnoreTheSearch)
         (QStringList { u"All Records 2"_s, u"Favorites 2"_s }));
     EXPECT_EQ(rows(*sidebar, QStringLiteral("Genres")), (QStringList { u"Jazz 1"_s, u"Soul 1"_s }));
     EXPECT_EQ(rows(*sidebar, QStringLiteral("Decades")), (QStringList { u"1960s 1"_s, u"1950s 1"_s }));
-    EXPECT_EQ(window.sidebar(), SidebarItem::favorites());
+    EXPECT_EQ(window.browsingState()->sidebar(), SidebarItem::favorites());
     EXPECT_EQ(highlighted(*sidebar), SidebarItem::favorites());
 
     context.remove(first->id());
@@ -173,6 +174,6 @@ TEST(SidebarView, InTheWindowCountsFollowTheRecordsAndIgnoreTheSearch)
 
     // A pick in the sidebar becomes the window's filter and title.
     sidebar->setCurrentItem(sidebar->rowFor(SidebarItem::ofDecade(1960)));
-    EXPECT_EQ(window.sidebar(), SidebarItem::ofDecade(1960));
+    EXPECT_EQ(window.browsingState()->sidebar(), SidebarItem::ofDecade(1960));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("1960s"));
 }

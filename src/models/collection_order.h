@@ -18,7 +18,8 @@ class Record;
 class CollectionOrder
 {
 public:
-    // The records in display order: the same as sortForDisplay(newestFirst(records)).
+    // The records in display order: newest first, then stably by the key and direction, then
+    // by artist, year and title ascending.
     const QList<Record *> &sorted(const QList<Record *> &records, SortKey key, bool ascending);
     // Records came or went, or their sort values changed.
     void invalidate();

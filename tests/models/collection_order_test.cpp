@@ -1,6 +1,6 @@
-#include "views/collection_order.h"
+#include "models/collection_order.h"
 
-#include "views/collection_filter.h"
+#include "support/reference_order.h"
 
 #include "models/record.h"
 
@@ -52,9 +52,7 @@ QList<Record *> pointers(const std::vector<std::unique_ptr<Record>> &records)
 
 QList<Record *> displayOrder(const QList<Record *> &records, SortKey key, bool ascending)
 {
-    QList<Record *> expected = newestFirst(records);
-    sortForDisplay(expected, key, ascending);
-    return expected;
+    return reference::displayOrder(records, key, ascending);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "views/collection_order.h"
+#include "models/collection_order.h"
 
 #include "models/record.h"
 
