@@ -513,7 +513,7 @@ void BM_ShowRecordDetail(benchmark::State &state)
     Browser &b = browser();
     QWidget *inspector = b.window->inspectorView();
     int variant = 0;
-    b.window->setSelection({ b.window->visibleRecords().first()->id() });
+    b.window->browsingState()->setSelection({ b.window->browsingState()->visibleRecords().first()->id() });
     settle();
     drain();
     for (auto _ : state) {
@@ -521,13 +521,13 @@ void BM_ShowRecordDetail(benchmark::State &state)
         settle();
         drain();
         timed(state, [&] {
-            b.window->setSelection({ record->id() });
+            b.window->browsingState()->setSelection({ record->id() });
             settle();
             inspector->repaint();
         });
         drain();
     }
-    b.window->setSelection({});
+    b.window->browsingState()->setSelection({});
     settle();
     drain();
 }
@@ -539,11 +539,11 @@ void BM_ShowStatistics(benchmark::State &state)
     Browser &b = browser();
     QWidget *inspector = b.window->inspectorView();
     for (auto _ : state) {
-        b.window->setSelection({ b.window->visibleRecords().first()->id() });
+        b.window->browsingState()->setSelection({ b.window->browsingState()->visibleRecords().first()->id() });
         settle();
         drain();
         timed(state, [&] {
-            b.window->setSelection({});
+            b.window->browsingState()->setSelection({});
             settle();
             inspector->repaint();
         });
