@@ -57,6 +57,15 @@ namespace {
 constexpr int kThumbnailSide = 400;
 constexpr int kThumbnailVariants = 24;
 
+QByteArray jpeg(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 85);
+    return bytes;
+}
+
 // A plain sleeve with a centre label: small on disk, a full 400 by 400 pixels decoded.
 QByteArray thumbnailJPEG(int variant)
 {
@@ -68,11 +77,7 @@ QByteArray thumbnailJPEG(int variant)
     painter.setPen(Qt::NoPen);
     painter.drawEllipse(QPointF(200, 200), 70, 70);
     painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 85);
-    return bytes;
+    return jpeg(image);
 }
 
 // Writes the library: the records through the context, then a thumbnail for each straight
@@ -477,11 +482,7 @@ QByteArray fullCoverJPEG(int variant)
     for (int i = 0; i < 60; ++i)
         painter.drawLine(0, i * 20, 1200, 1200 - i * 20);
     painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 85);
-    return bytes;
+    return jpeg(image);
 }
 
 // A record with a 1200-pixel cover and a 30-track tracklist, stored, its cover not yet
