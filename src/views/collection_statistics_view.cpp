@@ -27,6 +27,42 @@ constexpr int kTopGenres = 6;
 constexpr int kRecentCovers = 6;
 constexpr int kTilePadding = 12;
 
+// An artist as the count compares it: ASCII letters without regard to case, everything
+// else as it stands (non-ASCII texts come here already lower-cased).
+struct ArtistKey
+{
+    QStringView text;
+};
+
+char16_t asciiLower(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+bool operator==(ArtistKey a, ArtistKey b)
+{
+    if (a.text.size() != b.text.size())
+        return false;
+    for (qsizetype i = 0; i < a.text.size(); ++i) {
+        if (asciiLower(a.text[i].unicode()) != asciiLower(b.text[i].unicode()))
+            return false;
+    }
+    return true;
+}
+
+size_t qHash(ArtistKey key, size_t seed = 0)
+{
+    size_t hash = seed ^ 1469598103934665603ULL;
+    for (const QChar c : key.text)
+        hash = (hash ^ asciiLower(c.unicode())) * 1099511628211ULL;
+    return hash;
+}
+
+bool isAscii(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
 bool newerFirst(const Record *a, const Record *b)
 {
     if (a->dateAdded() != b->dateAdded())
@@ -40,10 +76,19 @@ CollectionStatistics CollectionStatistics::of(const QList<Record *> &records)
 {
     CollectionStatistics statistics;
     statistics.records = records.size();
-    QSet<QString> artists;
-    artists.reserve(records.size() / 4);
+    // Lower-casing every artist into a new string would cost more than everything else here:
+    // ASCII texts are compared and hashed lower-cased in place, only the others are copied.
+    QList<QString> lowered;
+    QSet<ArtistKey> artists;
+    artists.reserve(records.size());
     for (const Record *record : records) {
-        artists.insert(record->artist().toLower());
+        const QString &artist = record->artist();
+        if (isAscii(artist)) {
+            artists.insert({ artist });
+        } else {
+            lowered.append(artist.toLower());
+            artists.insert({ lowered.last() });
+        }
         if (record->isFavorite())
             ++statistics.favorites;
         if (const std::optional<double> price = record->purchasePrice())

@@ -50,6 +50,9 @@ TEST_F(StatisticsTest, FiguresOverTheCollection)
         { "", std::nullopt, false, { QStringLiteral("Pop"), QStringLiteral("Funk / Soul") } },
         { "", std::nullopt, false,
             { QStringLiteral("Blues"), QStringLiteral("Latin"), QStringLiteral("Reggae") } },
+        { "Björk", std::nullopt, false, {} },
+        { "BJÖRK", std::nullopt, false, {} },
+        { "bjork", std::nullopt, false, {} },
     };
     for (const auto &row : rows) {
         Record *record = add(QStringLiteral("T"), QString::fromUtf8(row.artist));
@@ -58,9 +61,10 @@ TEST_F(StatisticsTest, FiguresOverTheCollection)
         record->setGenres(row.genres);
     }
     const CollectionStatistics figures = CollectionStatistics::of(context->records());
-    EXPECT_EQ(figures.records, 5);
-    // Case differences count as one artist, a trailing space apart, every empty artist once.
-    EXPECT_EQ(figures.artists, 3);
+    EXPECT_EQ(figures.records, 8);
+    // Case differences count as one artist (also beyond ASCII), a trailing space or another
+    // letter apart, every empty artist once.
+    EXPECT_EQ(figures.artists, 5);
     EXPECT_EQ(figures.favorites, 2);
     EXPECT_DOUBLE_EQ(figures.spent, 20.80);
     // Eight genres: the six most frequent, ties by name.
