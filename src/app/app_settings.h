@@ -26,6 +26,9 @@ public:
     static inline const QString useMusicBrainzKey = QStringLiteral("useMusicBrainz");
     static inline const QString scanTargetKey = QStringLiteral("scanTarget");
     static inline const QString photoLayoutKey = QStringLiteral("photoLayout");
+    // The main window's size and place, and its column widths, as Qt saves them.
+    static inline const QString windowGeometryKey = QStringLiteral("windowGeometry");
+    static inline const QString windowSplitterKey = QStringLiteral("windowSplitter");
 
     QVariant value(const QString &key, const QVariant &defaultValue = {}) const;
     bool contains(const QString &key) const;

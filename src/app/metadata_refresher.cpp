@@ -91,13 +91,19 @@ void MetadataRefresher::step(const QUuid &run)
             this, m_stop.get_token(),
             [lookup = m_lookup, discogsID = record->discogsReleaseID(),
                 musicBrainzID = record->musicBrainzID(), barcode = record->barcode()](
-                std::stop_token stop) { return lookup(discogsID, musicBrainzID, barcode, stop); },
-            [this, run, item](TaskResult<std::optional<RecordDraft>> result) {
-                std::optional<RecordDraft> draft;
+                std::stop_token stop) {
+                LookedUp found { lookup(discogsID, musicBrainzID, barcode, stop), std::nullopt };
+                // The cover is decoded and encoded here, not on the GUI thread.
+                if (found.draft && found.draft->coverImageData)
+                    found.cover = Record::prepareCover(*found.draft->coverImageData);
+                return found;
+            },
+            [this, run, item](TaskResult<LookedUp> result) {
+                LookedUp found;
                 // A failed lookup counts exactly like one that found nothing.
                 if (!result.error())
-                    draft = std::move(result.get());
-                lookedUp(run, item, std::move(draft));
+                    found = std::move(result.get());
+                lookedUp(run, item, std::move(found));
             });
         return;
     }
@@ -105,15 +111,14 @@ void MetadataRefresher::step(const QUuid &run)
         finish();
 }
 
-void MetadataRefresher::lookedUp(
-    const QUuid &run, const Queued &item, std::optional<RecordDraft> draft)
+void MetadataRefresher::lookedUp(const QUuid &run, const Queued &item, LookedUp found)
 {
     if (m_runID != run)
         return;
-    if (draft) {
+    if (found.draft) {
         // A record deleted during its lookup simply drops the draft.
         if (Record *record = storedRecord(item.id, item.context))
-            record->applyReleaseMetadata(*draft);
+            record->applyReleaseMetadata(*found.draft, found.cover);
     } else {
         setFailures(m_failures + 1);
     }

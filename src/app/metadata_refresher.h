@@ -3,6 +3,7 @@
 // GUI thread only; the lookups run on the thread pool through runTask.
 #pragma once
 
+#include "models/record.h"
 #include "models/record_draft.h"
 
 #include <QList>
@@ -71,7 +72,14 @@ private:
     };
 
     void step(const QUuid &run);
-    void lookedUp(const QUuid &run, const Queued &item, std::optional<RecordDraft> draft);
+    // A lookup's draft, and its cover already downscaled on the worker.
+    struct LookedUp
+    {
+        std::optional<RecordDraft> draft;
+        std::optional<Record::PreparedCover> cover;
+    };
+
+    void lookedUp(const QUuid &run, const Queued &item, LookedUp found);
     void finish();
     void setRunning(bool running);
     void setCounts(qint64 completed, qint64 total);

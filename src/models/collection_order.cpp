@@ -36,6 +36,39 @@ void CollectionOrder::invalidate()
     m_orders.clear();
 }
 
+void CollectionOrder::recordsRemoved(const QSet<QUuid> &ids)
+{
+    if (!m_prepared || ids.isEmpty())
+        return;
+    QSet<const Record *> gone;
+    std::vector<Entry> kept;
+    std::vector<qint64> titleRanks;
+    std::vector<qint64> labelRanks;
+    kept.reserve(m_entries.size());
+    // Ranks with gaps still order the rest as before.
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (ids.contains(m_entries[i].record->id())) {
+            gone.insert(m_entries[i].record);
+            continue;
+        }
+        kept.push_back(std::move(m_entries[i]));
+        if (!m_titleRanks.empty())
+            titleRanks.push_back(m_titleRanks[i]);
+        if (!m_labelRanks.empty())
+            labelRanks.push_back(m_labelRanks[i]);
+    }
+    m_entries = std::move(kept);
+    m_titleRanks = std::move(titleRanks);
+    m_labelRanks = std::move(labelRanks);
+    if (gone.isEmpty())
+        return;
+    m_entryIndex.clear();
+    const auto isGone = [&gone](Record *record) { return gone.contains(record); };
+    for (QList<Record *> &order : m_orders)
+        order.removeIf(isGone);
+    m_current.removeIf(isGone);
+}
+
 void CollectionOrder::forgetOrders(SortKey key)
 {
     m_orders.remove(orderKey(key, true));

@@ -7,7 +7,9 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <QUuid>
 
 #include <vector>
 
@@ -23,6 +25,9 @@ public:
     const QList<Record *> &sorted(const QList<Record *> &records, SortKey key, bool ascending);
     // Records came or went, or their sort values changed.
     void invalidate();
+    // These records are being removed (they must still be alive): they leave every order
+    // computed so far, which stay valid for the rest.
+    void recordsRemoved(const QSet<QUuid> &ids);
     // These records were edited: only what reads a changed value is computed again (a
     // favourite toggle or new notes leave every order as it was, a new rating only the
     // rating orders, a new title the title ranks and the tie-breaking order).

@@ -163,6 +163,26 @@ void Record::replaceCover(const std::optional<QByteArray> &cover)
     changed();
 }
 
+std::optional<Record::PreparedCover> Record::prepareCover(const QByteArray &data)
+{
+    std::optional<QByteArray> cover = ImageUtil::downscaledJPEG(data, kCoverMaxPixel, kCoverQuality);
+    if (!cover)
+        return std::nullopt;
+    std::optional<QByteArray> thumbnail
+        = ImageUtil::downscaledJPEG(*cover, kThumbnailMaxPixel, kCoverQuality);
+    return PreparedCover { *cover, thumbnail.value_or(QByteArray()) };
+}
+
+void Record::storeCover(const std::optional<PreparedCover> &cover)
+{
+    m_cover = heldBytes(cover ? std::optional(cover->cover) : std::nullopt);
+    m_thumbnail = heldBytes(cover && !cover->thumbnail.isEmpty() ? std::optional(cover->thumbnail)
+                                                                 : std::nullopt);
+    ++m_coverRevision;
+    m_imagesChanged = true;
+    changed();
+}
+
 namespace {
 
 char16_t asciiLower(char16_t c)
@@ -172,10 +192,17 @@ char16_t asciiLower(char16_t c)
 
 constexpr char kNotASCII = char(0x80);
 
-// A text's units as an ASCII search compares them: Unicode simple case folding (so the
-// Kelvin sign still matches "k"), then anything outside ASCII as one marker.
-void appendFolded(QByteArray &key, const QString &text)
+bool isASCII(const QString &text)
 {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// A text's units as an ASCII search compares them: composed (NFC), so "e" and a combining
+// accent are one letter outside ASCII as "é" is; Unicode simple case folding (so the Kelvin
+// sign still matches "k"); then anything outside ASCII as one marker.
+void appendFolded(QByteArray &key, const QString &stored)
+{
+    const QString text = isASCII(stored) ? stored : stored.normalized(QString::NormalizationForm_C);
     for (const QChar c : text) {
         const char16_t folded = c.unicode() < 0x80 ? asciiLower(c.unicode()) : char16_t(c.toCaseFolded().unicode());
         key.append(folded < 0x80 ? char(folded) : kNotASCII);
@@ -207,12 +234,17 @@ QByteArray Record::buildSearchKey() const
             size += text.size() + 1;
     }
     key.reserve(size);
+    m_searchBeyondASCII = false;
+    const auto append = [this, &key](const QString &text) {
+        m_searchBeyondASCII = m_searchBeyondASCII || !isASCII(text);
+        appendFolded(key, text);
+    };
     for (const QString *text : {&m_title, &m_artist, &m_label, &m_catalogNumber, &m_barcode, &m_format,
                                 &m_country, &m_notes, &m_location})
-        appendFolded(key, *text);
+        append(*text);
     for (const QStringList *list : {&m_genres, &m_styles}) {
         for (const QString &text : *list)
-            appendFolded(key, text);
+            append(text);
     }
     return key;
 }
@@ -243,7 +275,15 @@ bool Record::matches(const QString &search) const
             != std::string_view::npos)
             return true;
     } else {
-        auto has = [&search](const QString &text) { return text.contains(search, Qt::CaseInsensitive); };
+        prepareSearch();
+        const QString composed = search.normalized(QString::NormalizationForm_C);
+        const bool compose = m_searchBeyondASCII;
+        auto has = [&composed, compose](const QString &text) {
+            if (text.contains(composed, Qt::CaseInsensitive))
+                return true;
+            return compose && !isASCII(text)
+                && text.normalized(QString::NormalizationForm_C).contains(composed, Qt::CaseInsensitive);
+        };
         if (has(m_title) || has(m_artist) || has(m_label) || has(m_catalogNumber) || has(m_barcode)
             || has(m_format) || has(m_country) || has(m_notes) || has(m_location))
             return true;
@@ -255,6 +295,12 @@ bool Record::matches(const QString &search) const
 }
 
 void Record::applyReleaseMetadata(const RecordDraft &draft)
+{
+    applyReleaseMetadata(draft,
+        draft.coverImageData ? prepareCover(*draft.coverImageData) : std::nullopt);
+}
+
+void Record::applyReleaseMetadata(const RecordDraft &draft, const std::optional<PreparedCover> &cover)
 {
     auto fill = [](const QString &value, auto setter) {
         if (!value.isEmpty())
@@ -283,11 +329,8 @@ void Record::applyReleaseMetadata(const RecordDraft &draft)
     if (draft.sourceURL)
         setSourceURL(draft.sourceURL);
     // A download that is not an image must not throw away a good cover.
-    if (draft.coverImageData) {
-        if (auto cover = ImageUtil::downscaledJPEG(*draft.coverImageData, kCoverMaxPixel,
-                                                   kCoverQuality))
-            replaceCover(cover);
-    }
+    if (cover)
+        storeCover(cover);
 }
 
 QList<std::pair<QString, int>> Record::genreCounts(const QList<Record *> &records)

@@ -105,6 +105,16 @@ public:
     // or unreadable bytes. Always counts a cover change.
     void setCover(const std::optional<QByteArray> &data);
 
+    // A cover and its thumbnail downscaled from image bytes, ready to store. Decoding and
+    // encoding is the costly part of a new cover, so callers do it on a worker: this function
+    // is safe on any thread.
+    struct PreparedCover
+    {
+        QByteArray cover;
+        QByteArray thumbnail;
+    };
+    static std::optional<PreparedCover> prepareCover(const QByteArray &data);
+
     // The collection search: case-insensitive containment in any searched text.
     bool matches(const QString &search) const;
     // Builds what matches() reads for a search in ASCII letters ahead of the first search,
@@ -117,6 +127,8 @@ public:
     void prefetchSearch() const { __builtin_prefetch(m_searchKey.constData()); }
     // Merges looked-up metadata: fills, never clears. Does not save.
     void applyReleaseMetadata(const RecordDraft &draft);
+    // The same with the draft's cover already prepared (none: the cover stays as it is).
+    void applyReleaseMetadata(const RecordDraft &draft, const std::optional<PreparedCover> &cover);
 
     // (genre, count) by count descending, then genre ascending.
     static QList<std::pair<QString, int>> genreCounts(const QList<Record *> &records);
@@ -145,6 +157,7 @@ private:
     std::optional<QByteArray> imageData(ImageKind kind) const;
     // Stores an already downscaled cover and its thumbnail; counts a cover change.
     void replaceCover(const std::optional<QByteArray> &cover);
+    void storeCover(const std::optional<PreparedCover> &cover);
     void changed();
     QByteArray buildSearchKey() const;
     template <typename T>
@@ -187,6 +200,9 @@ private:
     // text holds; 0x80 also ends each text, so no match runs from one text into the next.
     // Null until built; cleared by every change.
     mutable QByteArray m_searchKey;
+    // Some searched text holds a character outside ASCII: a search in other letters then
+    // compares the texts in composed form (NFC).
+    mutable bool m_searchBeyondASCII = false;
 };
 
 } // namespace vorla

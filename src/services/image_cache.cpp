@@ -2,6 +2,8 @@
 
 #include "models/record.h"
 
+#include <algorithm>
+
 namespace vorla {
 
 ImageCache &ImageCache::shared()
@@ -11,8 +13,19 @@ ImageCache &ImageCache::shared()
 }
 
 ImageCache::ImageCache(int countLimit, qint64 byteLimit)
-    : m_countLimit(countLimit), m_byteLimit(byteLimit)
+    : m_countLimit(countLimit), m_byteLimit(byteLimit), m_cache(qsizetype(std::max<qint64>(byteLimit, 0)))
 {
+}
+
+ImageCache::Entry::Entry(const QImage &image, qint64 &total)
+    : image(image), bytes(image.sizeInBytes()), total(total)
+{
+    total += bytes;
+}
+
+ImageCache::Entry::~Entry()
+{
+    total -= bytes;
 }
 
 QString ImageCache::key(const Record &record, bool full)
@@ -42,11 +55,8 @@ QImage ImageCache::image(const Record &record, bool full)
 QImage ImageCache::lookup(const QString &cacheKey)
 {
     std::lock_guard lock(m_mutex);
-    const auto found = m_index.constFind(cacheKey);
-    if (found == m_index.cend())
-        return QImage();
-    m_entries.splice(m_entries.begin(), m_entries, *found);
-    return m_entries.front().image;
+    const Entry *found = m_cache.object(cacheKey); // marks it most recently used
+    return found ? found->image : QImage();
 }
 
 void ImageCache::store(const QString &cacheKey, const QImage &image)
@@ -55,27 +65,15 @@ void ImageCache::store(const QString &cacheKey, const QImage &image)
     // An image larger than the whole budget is handed out but not kept.
     if (bytes > m_byteLimit || m_countLimit <= 0)
         return;
+    const qint64 share = (m_byteLimit + m_countLimit - 1) / m_countLimit;
     std::lock_guard lock(m_mutex);
-    if (const auto found = m_index.constFind(cacheKey); found != m_index.cend()) {
-        m_totalBytes -= (*found)->bytes;
-        m_entries.erase(*found);
-        m_index.remove(cacheKey);
-    }
-    m_entries.push_front(Entry{cacheKey, image, bytes});
-    m_index.insert(cacheKey, m_entries.begin());
-    m_totalBytes += bytes;
-    while (m_entries.size() > size_t(m_countLimit) || m_totalBytes > m_byteLimit) {
-        const Entry &oldest = m_entries.back();
-        m_totalBytes -= oldest.bytes;
-        m_index.remove(oldest.key);
-        m_entries.pop_back();
-    }
+    m_cache.insert(cacheKey, new Entry(image, m_totalBytes), qsizetype(std::min(std::max(bytes, share), m_byteLimit)));
 }
 
 int ImageCache::count() const
 {
     std::lock_guard lock(m_mutex);
-    return int(m_entries.size());
+    return int(m_cache.count());
 }
 
 qint64 ImageCache::totalBytes() const

@@ -1,14 +1,14 @@
 // Decoded cover images of stored records, kept in memory so grids do not decode the same
 // bytes on every redraw. Keyed by record id and cover revision, so a changed cover is never
 // served from the cache. Bounded by entry count and by decoded bytes, least recently used
-// entries going first. Thread-safe; image() itself reads a record, so it runs on the GUI thread.
+// entries going first: QCache keeps the order, and every entry costs at least its share of
+// the byte budget for one of `countLimit` entries, so both bounds hold. Thread-safe; image() itself reads a record, so it runs on the GUI thread.
 #pragma once
 
-#include <QHash>
+#include <QCache>
 #include <QImage>
 #include <QString>
 
-#include <list>
 #include <mutex>
 
 namespace vorla {
@@ -41,11 +41,17 @@ public:
     qint64 totalBytes() const;
 
 private:
+    // Owned by the QCache, which deletes it when it goes; it then takes its bytes off the total.
     struct Entry
     {
-        QString key;
+        Entry(const QImage &image, qint64 &total);
+        ~Entry();
+        Entry(const Entry &) = delete;
+        Entry &operator=(const Entry &) = delete;
+
         QImage image;
-        qint64 bytes = 0;
+        qint64 bytes;
+        qint64 &total;
     };
 
     QImage lookup(const QString &key);
@@ -54,9 +60,8 @@ private:
     const int m_countLimit;
     const qint64 m_byteLimit;
     mutable std::mutex m_mutex;
-    std::list<Entry> m_entries; // most recently used first
-    QHash<QString, std::list<Entry>::iterator> m_index;
     qint64 m_totalBytes = 0;
+    QCache<QString, Entry> m_cache;
 };
 
 } // namespace vorla

@@ -18,7 +18,13 @@ BrowsingState::BrowsingState(ModelContext *context, QObject *parent)
 {
     // The order first, so it is right when the collection is filtered again.
     connect(m_context, &ModelContext::recordsInserted, this, [this] { m_order.invalidate(); });
-    connect(m_context, &ModelContext::recordsRemoved, this, [this] { m_order.invalidate(); });
+    // Removed records are still alive while this is told; they leave the orders and the
+    // visible list at once, so nothing holds them after they are destroyed.
+    connect(m_context, &ModelContext::recordsRemoved, this, [this](const QList<QUuid> &ids) {
+        const QSet<QUuid> gone(ids.begin(), ids.end());
+        m_order.recordsRemoved(gone);
+        m_visible.removeIf([&gone](const Record *record) { return gone.contains(record->id()); });
+    });
     connect(m_context, &ModelContext::recordsChanged, this, [this](const QList<QUuid> &ids) {
         QList<Record *> edited;
         for (const QUuid &id : ids) {

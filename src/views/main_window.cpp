@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QCloseEvent>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -100,14 +101,31 @@ MainWindow::MainWindow(
     updateViewControls();
 
     m_browser = new CollectionBrowser(m_state, appState, refresher, this);
+    connect(m_browser, &CollectionBrowser::editRequested, this, &MainWindow::editRecord);
+    // Beside the collection column before the sidebar goes in front of both.
+    installInspector();
     setSidebarView(m_browser->sidebar());
     setEmptyView(m_browser->emptyView());
     setGridView(m_browser->grid());
     setTableView(m_browser->table());
     setStatusBarView(m_browser->statusBar());
-    connect(m_browser, &CollectionBrowser::editRequested, this, &MainWindow::editRecord);
-    installInspector();
     updateCollectionPage();
+    restoreLayout();
+}
+
+void MainWindow::restoreLayout()
+{
+    const AppSettings &settings = AppSettings::shared();
+    restoreGeometry(settings.value(AppSettings::windowGeometryKey).toByteArray());
+    m_splitter->restoreState(settings.value(AppSettings::windowSplitterKey).toByteArray());
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    AppSettings &settings = AppSettings::shared();
+    settings.setValue(AppSettings::windowGeometryKey, saveGeometry());
+    settings.setValue(AppSettings::windowSplitterKey, m_splitter->saveState());
+    QMainWindow::closeEvent(event);
 }
 
 MainWindow::~MainWindow() = default;
@@ -260,24 +278,39 @@ void MainWindow::buildMenus()
     edit->addAction(
         tr("Select All"), QKeySequence::SelectAll, this, [] { invokeOnFocus("selectAll"); });
     edit->addSeparator();
+    // The collection's Delete key is handled by the views, so the item carries no shortcut
+    // of its own that would take the key from the search field.
+    QAction *remove = edit->addAction(tr("Delete"), this, [this] {
+        const QList<QUuid> ids = m_state->visibleSelection();
+        if (!ids.isEmpty())
+            recordActions().deleteRecords(ids);
+    });
+    remove->setObjectName(QStringLiteral("editDelete"));
+    const auto updateRemove = [this, remove] { remove->setEnabled(!m_state->visibleSelection().isEmpty()); };
+    connect(m_state, &BrowsingState::selectionChanged, remove, updateRemove);
+    connect(m_state, &BrowsingState::visibleRecordsChanged, remove, updateRemove);
+    updateRemove();
+    edit->addSeparator();
     edit->addAction(tr("Find"), QKeySequence::Find, this, [this] {
         m_searchField->setFocus(Qt::ShortcutFocusReason);
         m_searchField->selectAll();
     });
     edit->addSeparator();
     QAction *settings = edit->addAction(tr("Settings…"), this, &MainWindow::showSettings);
-    settings->setObjectName(QStringLiteral("settingsAction"));
+    settings->setObjectName(QStringLiteral("editSettings"));
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     settings->setMenuRole(QAction::PreferencesRole);
 
     m_viewGroup = new QActionGroup(this);
     m_gridAction
         = new QAction(symbolIcon(QStringLiteral("square.grid.2x2")), tr("Grid"), m_viewGroup);
+    m_gridAction->setObjectName(QStringLiteral("viewGrid"));
     m_gridAction->setCheckable(true);
     m_gridAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
     m_gridAction->setToolTip(tr("Switch between cover grid and list"));
     connect(m_gridAction, &QAction::triggered, this, [this] { setViewMode(ViewMode::grid); });
     m_listAction = new QAction(symbolIcon(QStringLiteral("list.bullet")), tr("List"), m_viewGroup);
+    m_listAction->setObjectName(QStringLiteral("viewList"));
     m_listAction->setCheckable(true);
     m_listAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
     m_listAction->setToolTip(tr("Switch between cover grid and list"));
@@ -286,6 +319,7 @@ void MainWindow::buildMenus()
     m_sortKeyGroup = new QActionGroup(this);
     for (SortKey key : allSortKeys) {
         QAction *action = new QAction(displayName(key), m_sortKeyGroup);
+        action->setObjectName(QStringLiteral("sortBy.") + rawValue(key));
         action->setCheckable(true);
         action->setData(rawValue(key));
         connect(action, &QAction::triggered, this,
@@ -295,6 +329,7 @@ void MainWindow::buildMenus()
     for (const bool ascending : { true, false }) {
         QAction *action
             = new QAction(ascending ? tr("Ascending") : tr("Descending"), m_sortOrderGroup);
+        action->setObjectName(ascending ? QStringLiteral("sortAscending") : QStringLiteral("sortDescending"));
         action->setCheckable(true);
         action->setData(ascending);
         connect(action, &QAction::triggered, this,
@@ -303,6 +338,7 @@ void MainWindow::buildMenus()
 
     m_inspectorAction
         = new QAction(symbolIcon(QStringLiteral("sidebar.trailing")), tr("Inspector"), this);
+    m_inspectorAction->setObjectName(QStringLiteral("toggleInspector"));
     m_inspectorAction->setCheckable(true);
     m_inspectorAction->setChecked(true);
     m_inspectorAction->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I));

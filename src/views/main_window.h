@@ -101,12 +101,15 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Keeps the window's size, place and column widths for the next run.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildMenus();
     void buildToolbar();
     void buildCentralArea();
     void installInspector();
+    void restoreLayout();
     void replaceView(QWidget *&slot, QWidget *view);
     void settingChanged(const QString &key);
     void updateCollectionPage();

@@ -49,10 +49,9 @@ void fillRecordContextMenu(QMenu &menu, ModelContext &context, const QList<QUuid
     if (records.size() == 1) {
         const QUuid id = records.first();
         const Record *record = context.record(id);
-        menu.addAction(tr("Edit…"), [actions, id] {
-            if (actions.edit)
-                actions.edit(id);
-        });
+        // Left out while the editor is not part of the build, never shown dead.
+        if (actions.edit)
+            menu.addAction(tr("Edit…"), [actions, id] { actions.edit(id); });
         const bool favorite = record && record->isFavorite();
         menu.addAction(favorite ? tr("Remove from Favorites") : tr("Add to Favorites"),
                        [contextPointer, id, favorite] {

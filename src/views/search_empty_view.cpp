@@ -3,6 +3,7 @@
 #include "views/components/symbol_icon.h"
 
 #include <QLabel>
+#include <QPalette>
 #include <QVBoxLayout>
 
 namespace vorla {
@@ -28,7 +29,12 @@ SearchEmptyView::SearchEmptyView(QWidget *parent)
     layout->addWidget(m_title);
     m_description = new QLabel(tr("Check the spelling or try a new search."), this);
     m_description->setAlignment(Qt::AlignCenter);
-    m_description->setEnabled(false);
+    // Secondary, yet readable: the window text's own colour, a little lighter.
+    QPalette muted = m_description->palette();
+    QColor text = muted.color(QPalette::WindowText);
+    text.setAlphaF(0.75);
+    muted.setColor(QPalette::WindowText, text);
+    m_description->setPalette(muted);
     layout->addWidget(m_description);
     layout->addStretch(1);
     setSearchText(QString());

@@ -96,6 +96,31 @@ TEST(CollectionOrder, FollowsEditsInsertsAndRemovalsOnceInvalidated)
     EXPECT_TRUE(order.sorted({}, SortKey::year, false).isEmpty());
 }
 
+TEST(CollectionOrder, RemovalsLeaveKeptAndFreshOrdersRight)
+{
+    const auto owned = shelfWithTies(200);
+    QList<Record *> records = pointers(owned);
+    CollectionOrder order;
+    // Orders computed before the removal, and ranks that later orders start from.
+    order.sorted(records, SortKey::label, true);
+    order.sorted(records, SortKey::title, false);
+    order.sorted(records, SortKey::artist, true);
+
+    QSet<QUuid> gone;
+    for (int i = 0; i < records.size(); i += 3)
+        gone.insert(records[i]->id());
+    order.recordsRemoved(gone);
+    records.removeIf([&gone](const Record *record) { return gone.contains(record->id()); });
+    for (SortKey key : allSortKeys) {
+        for (bool ascending : {true, false}) {
+            SCOPED_TRACE(rawValue(key).toStdString() + (ascending ? " ascending" : " descending"));
+            EXPECT_EQ(order.sorted(records, key, ascending), displayOrder(records, key, ascending));
+        }
+    }
+    order.recordsRemoved({QUuid::createUuid()}); // unknown ids change nothing
+    EXPECT_EQ(order.sorted(records, SortKey::year, true), displayOrder(records, SortKey::year, true));
+}
+
 TEST(CollectionOrder, EditsThatMoveARecordAreFollowedAndOthersKeepTheOrders)
 {
     const struct {

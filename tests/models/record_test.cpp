@@ -135,6 +135,45 @@ TEST(Record, SetCoverDownscalesAndCounts)
     EXPECT_EQ(record.coverRevision(), 3);
 }
 
+TEST(Record, PreparedCoverIsWhatMetadataStores)
+{
+    EXPECT_EQ(Record::prepareCover(QByteArray("not an image")), std::nullopt);
+    const std::optional<Record::PreparedCover> prepared
+        = Record::prepareCover(test::encodedImage(3000, 1500));
+    ASSERT_TRUE(prepared);
+    EXPECT_EQ(QImage::fromData(prepared->cover).size(), QSize(1200, 600));
+    EXPECT_EQ(QImage::fromData(prepared->thumbnail).size(), QSize(400, 200));
+
+    Record record;
+    RecordDraft draft;
+    draft.coverImageData = QByteArray("bytes the worker already turned into the cover");
+    record.applyReleaseMetadata(draft, prepared);
+    EXPECT_EQ(record.coverImageData(), prepared->cover);
+    EXPECT_EQ(record.thumbnailData(), prepared->thumbnail);
+    EXPECT_EQ(record.coverRevision(), 1);
+
+    // No prepared cover (the download was no image): the cover stays.
+    record.applyReleaseMetadata(draft, std::nullopt);
+    EXPECT_EQ(record.coverImageData(), prepared->cover);
+    EXPECT_EQ(record.coverRevision(), 1);
+}
+
+TEST(Record, SearchComparesComposedText)
+{
+    const QString decomposed = QStringLiteral("Cafe\u0301 Tacvba");
+    const QString composed = QStringLiteral("Caf\u00e9 Tacvba");
+    for (const QString &stored : {decomposed, composed}) {
+        Record record;
+        record.setTitle(stored);
+        SCOPED_TRACE(stored.toStdString());
+        // Accents count, however either side spells them.
+        EXPECT_TRUE(record.matches(QStringLiteral("caf\u00e9")));
+        EXPECT_TRUE(record.matches(QStringLiteral("CAFE\u0301")));
+        EXPECT_FALSE(record.matches(QStringLiteral("cafe")));
+        EXPECT_TRUE(record.matches(QStringLiteral("tacvba")));
+    }
+}
+
 TEST(Record, SearchFoldsCaseBeyondASCII)
 {
     Record record;

@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTest>
 #include <QToolBar>
 
@@ -163,17 +164,9 @@ TEST_F(MainWindowTest, ViewAndSortControlsWriteTheSettings)
     QSignalSpy sorted(w.browsingState(), &BrowsingState::sortChanged);
     QToolBar *bar = w.findChild<QToolBar *>();
     ASSERT_NE(bar, nullptr);
-    QAction *list = nullptr;
-    QAction *year = nullptr;
-    QAction *descending = nullptr;
-    for (QAction *action : w.findChildren<QAction *>()) {
-        if (action->text() == u"List")
-            list = action;
-        if (action->text() == u"Year")
-            year = action;
-        if (action->text() == u"Descending")
-            descending = action;
-    }
+    auto *list = w.findChild<QAction *>(u"viewList"_s);
+    auto *year = w.findChild<QAction *>(u"sortBy.year"_s);
+    auto *descending = w.findChild<QAction *>(u"sortDescending"_s);
     ASSERT_TRUE(list && year && descending);
     list->trigger();
     EXPECT_EQ(w.viewMode(), ViewMode::list);
@@ -184,11 +177,9 @@ TEST_F(MainWindowTest, ViewAndSortControlsWriteTheSettings)
     EXPECT_EQ(sorted.count(), 2);
     // A change made elsewhere (another window, the table header) shows in the menus.
     AppSettings::shared().setSortKey(SortKey::title);
-    for (QAction *action : w.findChildren<QAction *>()) {
-        if (action->text() == u"Title") {
-            EXPECT_TRUE(action->isChecked());
-        }
-    }
+    auto *title = w.findChild<QAction *>(u"sortBy.title"_s);
+    ASSERT_NE(title, nullptr);
+    EXPECT_TRUE(title->isChecked());
 }
 
 TEST_F(MainWindowTest, SortsVisibleRecordsByTheChosenKey)
@@ -226,11 +217,7 @@ TEST_F(MainWindowTest, InspectorFollowsTheSelection)
     EXPECT_EQ(w.browsingState()->selectedRecords().size(), 1);
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("Harbor Lights"));
 
-    QAction *toggle = nullptr;
-    for (QAction *action : w.findChildren<QAction *>()) {
-        if (action->text() == u"Inspector")
-            toggle = action;
-    }
+    auto *toggle = w.findChild<QAction *>(u"toggleInspector"_s);
     ASSERT_NE(toggle, nullptr);
     toggle->trigger();
     EXPECT_FALSE(w.showInspector());
@@ -379,7 +366,7 @@ TEST_F(MainWindowTest, DoubleClickEditAndSettingsOpenTheirWindows)
     w.editorSheet()->reject();
     settle();
 
-    QAction *settings = w.findChild<QAction *>(QStringLiteral("settingsAction"));
+    QAction *settings = w.findChild<QAction *>(QStringLiteral("editSettings"));
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(settings->text(), QStringLiteral("Settings…"));
     settings->trigger();
@@ -404,4 +391,49 @@ TEST_F(MainWindowTest, InspectorsEditButtonOpensTheEditor)
     inspector->detailView()->findChild<QPushButton *>(QStringLiteral("editButton"))->click();
     ASSERT_NE(w.editorSheet(), nullptr);
     EXPECT_EQ(w.editorSheet()->recordID(), a->id());
+}
+
+TEST_F(MainWindowTest, EditMenuDeletesTheVisibleSelection)
+{
+    Record *shown = add(QStringLiteral("Harbor Lights"), QStringLiteral("Marta Quill"));
+    Record *hidden = add(QStringLiteral("Glasshouse"), QStringLiteral("Juniper"));
+    MainWindow &w = window();
+    auto *remove = w.findChild<QAction *>(QStringLiteral("editDelete"));
+    ASSERT_NE(remove, nullptr);
+    settle();
+    EXPECT_FALSE(remove->isEnabled());
+
+    w.browsingState()->setSearchText(QStringLiteral("harbor"));
+    w.browsingState()->setSelection({ shown->id(), hidden->id() });
+    settle();
+    ASSERT_TRUE(remove->isEnabled());
+    remove->trigger();
+    // Only what is shown, and only as far as the confirmation.
+    EXPECT_EQ(w.browsingState()->pendingDelete(), QList<QUuid> { shown->id() });
+    EXPECT_EQ(context.records().size(), 2);
+}
+
+TEST_F(MainWindowTest, SizePlaceAndColumnsComeBackNextRun)
+{
+    add(QStringLiteral("Harbor Lights"), QStringLiteral("Marta Quill"));
+    QList<int> columns;
+    {
+        MainWindow first(&context, &appState, &refresher);
+        first.resize(1000, 700);
+        first.show();
+        settle();
+        auto *splitter = first.findChild<QSplitter *>();
+        ASSERT_NE(splitter, nullptr);
+        QList<int> sizes = splitter->sizes();
+        sizes[0] += 40;
+        sizes[1] -= 40;
+        splitter->setSizes(sizes);
+        columns = splitter->sizes();
+        first.close();
+    }
+    MainWindow next(&context, &appState, &refresher);
+    next.show();
+    settle();
+    EXPECT_EQ(next.size(), QSize(1000, 700));
+    EXPECT_EQ(next.findChild<QSplitter *>()->sizes(), columns);
 }

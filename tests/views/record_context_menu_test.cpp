@@ -66,6 +66,7 @@ TEST(RecordContextMenu, LinkNamesTheSourceOnlyForWebAddresses)
 {
     ModelContext context;
     Record *record = addRecord(context, QStringLiteral("x"));
+    Calls calls; // with an editor, so the menu's places are the full ones
     const struct {
         const char *url;
         std::optional<qint64> discogs;
@@ -85,7 +86,7 @@ TEST(RecordContextMenu, LinkNamesTheSourceOnlyForWebAddresses)
         record->setDiscogsReleaseID(c.discogs);
         record->setMusicBrainzID(c.musicBrainz);
         QMenu menu;
-        fillRecordContextMenu(menu, context, {record->id()}, {});
+        fillRecordContextMenu(menu, context, {record->id()}, calls.actions());
         const QStringList texts = vorla::test::menuTexts(menu);
         if (c.expected) {
             ASSERT_EQ(texts.size(), 6);
@@ -118,4 +119,17 @@ TEST(RecordContextMenu, SeveralRecordsOnlyAddFavourites)
     b->setIsFavorite(false);
     item(menu, QStringLiteral("Add to Favorites"))->trigger();
     EXPECT_TRUE(b->isFavorite());
+}
+
+TEST(RecordContextMenu, CommandsNotBuiltYetAreLeftOut)
+{
+    ModelContext context;
+    Record *record = context.insert(std::make_unique<Record>());
+    vorla::test::RecordedActions calls;
+    RecordActions actions = calls.actions();
+    actions.edit = nullptr;
+    QMenu menu;
+    fillRecordContextMenu(menu, context, { record->id() }, actions);
+    EXPECT_FALSE(vorla::test::menuTexts(menu).contains(u"Edit…"_s));
+    EXPECT_TRUE(vorla::test::menuTexts(menu).contains(u"Add to Favorites"_s));
 }
