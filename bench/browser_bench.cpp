@@ -11,9 +11,11 @@
 #include "app/metadata_refresher.h"
 #include "models/model_context.h"
 #include "models/record.h"
+#include "models/track.h"
 #include "services/image_cache.h"
 #include "views/collection_browser.h"
 #include "views/browsing_state.h"
+#include "views/collection_statistics_view.h"
 #include "views/collection_grid_view.h"
 #include "views/collection_model.h"
 #include "views/collection_operations.h"
@@ -28,6 +30,7 @@
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLinearGradient>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProcess>
@@ -55,6 +58,15 @@ namespace {
 constexpr int kThumbnailSide = 400;
 constexpr int kThumbnailVariants = 24;
 
+QByteArray jpeg(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 85);
+    return bytes;
+}
+
 // A plain sleeve with a centre label: small on disk, a full 400 by 400 pixels decoded.
 QByteArray thumbnailJPEG(int variant)
 {
@@ -66,11 +78,7 @@ QByteArray thumbnailJPEG(int variant)
     painter.setPen(Qt::NoPen);
     painter.drawEllipse(QPointF(200, 200), 70, 70);
     painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 85);
-    return bytes;
+    return jpeg(image);
 }
 
 // Writes the library: the records through the context, then a thumbnail for each straight
@@ -460,6 +468,99 @@ void BM_Scroll100Pages(benchmark::State &state)
     state.counters["thumbnails_cached"] = ImageCache::shared().count();
 }
 BENCHMARK(BM_Scroll100Pages)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A full cover as the editor stores it (1200 pixels, a photographed sleeve's detail), so its
+// decode costs what a real one does.
+QByteArray fullCoverJPEG(int variant)
+{
+    QImage image(1200, 1200, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, 1200, 1200);
+    gradient.setColorAt(0, QColor::fromHsv(variant * 37 % 360, 170, 210));
+    gradient.setColorAt(1, QColor::fromHsv((variant * 37 + 120) % 360, 150, 90));
+    painter.fillRect(image.rect(), gradient);
+    painter.setPen(QPen(Qt::white, 3));
+    for (int i = 0; i < 60; ++i)
+        painter.drawLine(0, i * 20, 1200, 1200 - i * 20);
+    painter.end();
+    return jpeg(image);
+}
+
+// A record with a 1200-pixel cover and a 30-track tracklist, stored, its cover not yet
+// decoded by anyone.
+Record *richRecord(ModelContext &context, int variant)
+{
+    auto record = std::make_unique<Record>();
+    record->setTitle(QStringLiteral("Detailed %1").arg(variant));
+    record->setArtist(QStringLiteral("Bench Artist"));
+    record->setYear(1977);
+    record->setFormat(QStringLiteral("Vinyl, LP, Album"));
+    record->setGenres({ QStringLiteral("Rock"), QStringLiteral("Pop") });
+    record->setNotes(QStringLiteral("Gatefold sleeve, original inner."));
+    QList<Track> tracks;
+    for (int i = 1; i <= 30; ++i)
+        tracks.append({ QUuid::createUuid(), QStringLiteral("A%1").arg(i),
+            QStringLiteral("Track number %1").arg(i), QStringLiteral("4:%1").arg(i + 10) });
+    record->setTracks(tracks);
+    record->setCover(fullCoverJPEG(variant));
+    Record *stored = context.insert(std::move(record));
+    context.save();
+    return stored;
+}
+
+// From one selected record to another with a full cover and 30 tracks, until the inspector
+// has painted its detail view.
+void BM_ShowRecordDetail(benchmark::State &state)
+{
+    Browser &b = browser();
+    QWidget *inspector = b.window->inspectorView();
+    int variant = 0;
+    b.window->browsingState()->setSelection({ b.window->browsingState()->visibleRecords().first()->id() });
+    settle();
+    drain();
+    for (auto _ : state) {
+        Record *record = richRecord(*b.context, variant++);
+        settle();
+        drain();
+        timed(state, [&] {
+            b.window->browsingState()->setSelection({ record->id() });
+            settle();
+            inspector->repaint();
+        });
+        drain();
+    }
+    b.window->browsingState()->setSelection({});
+    settle();
+    drain();
+}
+BENCHMARK(BM_ShowRecordDetail)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8);
+
+// From one selected record to none: the statistics counted over the whole library and painted.
+void BM_ShowStatistics(benchmark::State &state)
+{
+    Browser &b = browser();
+    QWidget *inspector = b.window->inspectorView();
+    for (auto _ : state) {
+        Record *first = b.window->browsingState()->visibleRecords().first();
+        b.window->browsingState()->setSelection({ first->id() });
+        // An edit while the figures are hidden: showing them counts the library again.
+        first->setIsFavorite(!first->isFavorite());
+        settle();
+        drain();
+        timed(state, [&] {
+            b.window->browsingState()->setSelection({});
+            settle();
+            inspector->repaint();
+        });
+        drain();
+    }
+    QElapsedTimer counting;
+    counting.start();
+    const CollectionStatistics figures = CollectionStatistics::of(b.context->records());
+    state.counters["count_ms"] = double(counting.nsecsElapsed()) / 1e6;
+    state.counters["artists"] = double(figures.artists);
+}
+BENCHMARK(BM_ShowStatistics)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Deleting the first records on show, selected, once confirmed: selection, context, store
 // and views. Changes the library, so it runs last.

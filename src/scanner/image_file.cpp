@@ -56,16 +56,6 @@ QImage reducedTo(QImage image, int maxSide)
     return image;
 }
 
-bool looksLikeHeif(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(64);
-    const heif_filetype_result type = heif_check_filetype(
-        reinterpret_cast<const uint8_t *>(head.constData()), int(head.size()));
-    return type == heif_filetype_yes_supported;
-}
 
 struct HeifDeleter
 {
@@ -139,7 +129,7 @@ QImage read(const QString &path, int maxSide, ImageFileProblem &problem)
     QImageReader reader(path);
     reader.setAutoTransform(true);
     if (!reader.canRead()) {
-        if (looksLikeHeif(path))
+        if (isHeifFile(path))
             return readHeif(path, maxSide, problem);
         problem = ImageFileProblem::notAnImage;
         return {};
@@ -206,6 +196,17 @@ QSize uprightImageSize(const QString &path)
     if (reader.transformation().testFlag(QImageIOHandler::TransformationRotate90))
         size.transpose();
     return size;
+}
+
+bool isHeifFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(64);
+    const heif_filetype_result type = heif_check_filetype(
+        reinterpret_cast<const uint8_t *>(head.constData()), int(head.size()));
+    return type == heif_filetype_yes_supported;
 }
 
 } // namespace vorla

@@ -33,6 +33,9 @@ QImage loadUprightImage(const QString &path, int maxSide);
 // The same, as a null image when the file cannot be read; `problem` then says why.
 QImage readUprightImage(const QString &path, int maxSide, ImageFileProblem *problem = nullptr);
 
+// Whether the file holds a HEIC/HEIF picture that libheif reads (Qt has no reader for them).
+bool isHeifFile(const QString &path);
+
 // The upright size of the stored picture, without decoding it; invalid when unknown.
 QSize uprightImageSize(const QString &path);
 

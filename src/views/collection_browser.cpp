@@ -19,6 +19,7 @@
 #include "models/record.h"
 
 #include <QPushButton>
+#include <QPointer>
 #include <QTimer>
 
 namespace vorla {
@@ -114,9 +115,14 @@ CollectionBrowser::CollectionBrowser(BrowsingState *state, AppState *appState, M
 
 CollectionBrowser::~CollectionBrowser() = default;
 
-RecordActions CollectionBrowser::recordActions() const
+RecordActions CollectionBrowser::recordActions()
 {
     RecordActions actions;
+    QPointer<CollectionBrowser> browser(this);
+    actions.edit = [browser](const QUuid &id) {
+        if (browser)
+            emit browser->editRequested(id);
+    };
     BrowsingState *state = m_state;
     MetadataRefresher *refresher = m_refresher;
     actions.deleteRecords = [state](const QList<QUuid> &ids) { state->setPendingDelete(ids); };

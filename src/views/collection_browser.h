@@ -45,9 +45,12 @@ public:
     CollectionStatusBar *statusBar() const { return m_statusBar; }
     CollectionOperations *operations() const { return m_operations; }
 
-    // Delete asks for the confirmation, Refresh queues the records in the refresher; Edit is
-    // empty while the record editor is not built.
-    RecordActions recordActions() const;
+    // Edit asks the window for the record editor (editRequested), Delete asks for the
+    // confirmation, Refresh queues the records in the refresher.
+    RecordActions recordActions();
+
+signals:
+    void editRequested(const QUuid &id);
 
 private:
     void visibleRecordsChanged();

@@ -15,8 +15,10 @@
 #include "views/collection_status_bar.h"
 #include "views/collection_table_view.h"
 #include "views/empty_collection_view.h"
+#include "views/inspector_view.h"
+#include "views/record_editor_sheet.h"
+#include "views/settings_window.h"
 #include "views/sidebar_view.h"
-#include "views/inspector_stand_in.h"
 #include "views/components/symbol_icon.h"
 #include "views/search_empty_view.h"
 
@@ -85,7 +87,6 @@ MainWindow::MainWindow(
     buildMenus();
     buildToolbar();
     buildCentralArea();
-    installInspector();
 
     connect(&AppSettings::shared(), &AppSettings::valueChanged, this, &MainWindow::settingChanged);
     // Before the browser's views hear of it, so the page is right when they are filled.
@@ -101,6 +102,9 @@ MainWindow::MainWindow(
     updateViewControls();
 
     m_browser = new CollectionBrowser(m_state, appState, refresher, this);
+    connect(m_browser, &CollectionBrowser::editRequested, this, &MainWindow::editRecord);
+    // Beside the collection column before the sidebar goes in front of both.
+    installInspector();
     setSidebarView(m_browser->sidebar());
     setEmptyView(m_browser->emptyView());
     setGridView(m_browser->grid());
@@ -162,6 +166,29 @@ void MainWindow::settingChanged(const QString &key)
 RecordActions MainWindow::recordActions() const
 {
     return m_browser->recordActions();
+}
+
+void MainWindow::editRecord(const QUuid &id)
+{
+    if (m_editor || !m_context->record(id))
+        return;
+    m_editor = new RecordEditorSheet(m_context, id, AppSettings::shared(), this);
+    m_editor->setAttribute(Qt::WA_DeleteOnClose);
+    m_editor->open();
+}
+
+RecordEditorSheet *MainWindow::editorSheet() const
+{
+    return m_editor;
+}
+
+void MainWindow::showSettings()
+{
+    if (!m_settingsWindow)
+        m_settingsWindow = new SettingsWindow(AppSettings::shared(), {}, {}, this);
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
 }
 
 void MainWindow::showAlert(const QString &title, const QString &message)
@@ -269,6 +296,11 @@ void MainWindow::buildMenus()
         m_searchField->setFocus(Qt::ShortcutFocusReason);
         m_searchField->selectAll();
     });
+    edit->addSeparator();
+    QAction *settings = edit->addAction(tr("Settings…"), this, &MainWindow::showSettings);
+    settings->setObjectName(QStringLiteral("editSettings"));
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    settings->setMenuRole(QAction::PreferencesRole);
 
     m_viewGroup = new QActionGroup(this);
     m_gridAction
@@ -454,7 +486,12 @@ void MainWindow::buildCentralArea()
 
 void MainWindow::installInspector()
 {
-    m_inspectorView = new StandInInspector(m_state, m_splitter);
+    auto *inspector = new InspectorView(m_context, AppSettings::shared(), recordActions(),
+        MetadataRefresher::facadeLookup(), m_splitter);
+    connect(m_state, &BrowsingState::selectionChanged, inspector,
+        [this, inspector] { inspector->setSelection(m_state->selection()); });
+    inspector->setSelection(m_state->selection());
+    m_inspectorView = inspector;
     m_inspectorView->setMinimumWidth(kInspectorMinimum);
     m_inspectorView->setMaximumWidth(kInspectorMaximum);
     m_splitter->addWidget(m_inspectorView);

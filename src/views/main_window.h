@@ -2,14 +2,17 @@
 // search-empty view, grid or table), the inspector column and the status bar, with the
 // toolbar and the menus. The browsing state lives in BrowsingState, which the window and
 // every part it places follow; the collection browser builds the parts, and the window
-// places them with the set…View() calls. The inspector shows a simple summary of the
-// selection.
+// places them with the set…View() calls. The inspector shows the selected record, the
+// several selected or the collection's figures; the window presents the record editor and
+// the settings window.
 #pragma once
 
 #include "app/view_mode.h"
 #include "views/record_actions.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QUuid>
 
 class QActionGroup;
 class QLineEdit;
@@ -26,7 +29,9 @@ class CollectionBrowser;
 class MetadataRefresher;
 class ModelContext;
 class Record;
+class RecordEditorSheet;
 class SearchEmptyView;
+class SettingsWindow;
 class VorlaCommands;
 
 class MainWindow : public QMainWindow
@@ -52,8 +57,15 @@ public:
     ViewMode viewMode() const;
     void setViewMode(ViewMode mode);
 
-    // Edit is empty while the record editor is not built: callers test it before use.
+    // Edit opens the record editor, Delete asks for confirmation, Refresh queues records.
     RecordActions recordActions() const;
+
+    // Opens the record editor sheet for the record (one sheet at a time); null when none is open.
+    void editRecord(const QUuid &id);
+    RecordEditorSheet *editorSheet() const;
+    // The one settings window, made on first use and shown again after.
+    void showSettings();
+    SettingsWindow *settingsWindow() const { return m_settingsWindow; }
 
     enum class CollectionPage { empty, searchEmpty, grid, table };
     CollectionPage collectionPage() const { return m_page; }
@@ -125,6 +137,8 @@ private:
     QWidget *m_tableView = nullptr;
     QWidget *m_statusBarView = nullptr;
     QWidget *m_inspectorView = nullptr;
+    QPointer<RecordEditorSheet> m_editor;
+    SettingsWindow *m_settingsWindow = nullptr;
 
     QLineEdit *m_searchField = nullptr;
     QToolButton *m_addButton = nullptr;

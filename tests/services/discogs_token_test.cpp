@@ -1,4 +1,5 @@
 #include "services/discogs_token.h"
+#include "support/fake_keyring.h"
 
 #include "services/keychain.h"
 
@@ -16,31 +17,7 @@ using namespace vorla;
 
 namespace {
 
-// A keyring item in memory; a refused save keeps what was stored, as the keyring does.
-class FakeStore : public DiscogsToken::Store
-{
-public:
-    std::optional<QString> read() override
-    {
-        ++reads;
-        std::lock_guard lock(mutex);
-        return item;
-    }
-    int save(const QString &value) override
-    {
-        std::lock_guard lock(mutex);
-        saved.append(value);
-        if (status == 0)
-            item = value.isEmpty() ? std::nullopt : std::optional(value);
-        return status;
-    }
-
-    std::mutex mutex;
-    std::optional<QString> item;
-    int status = 0;
-    std::atomic<int> reads = 0;
-    QStringList saved;
-};
+using FakeStore = test::FakeKeyring;
 
 class DiscogsTokenTest : public testing::Test
 {
@@ -119,13 +96,17 @@ TEST_F(DiscogsTokenTest, SetOfBlankDeletesTheToken)
     EXPECT_EQ(DiscogsToken::value(), std::nullopt);
 }
 
-TEST_F(DiscogsTokenTest, RefusedSaveKeepsTheStoredTokenButUsesTheNewOne)
+TEST_F(DiscogsTokenTest, RefusedSaveKeepsTheStoredTokenAndTheOneInUse)
 {
     store->item = QStringLiteral("old");
     store->status = Keychain::kKeyringLocked;
+    EXPECT_EQ(DiscogsToken::value(), QStringLiteral("old"));
     EXPECT_FALSE(DiscogsToken::set(QStringLiteral("new")));
-    EXPECT_EQ(DiscogsToken::value(), QStringLiteral("new"));
+    EXPECT_EQ(DiscogsToken::value(), QStringLiteral("old"));
     EXPECT_EQ(store->item, QStringLiteral("old"));
+    // Removing fails the same way: the old token stays in use.
+    EXPECT_FALSE(DiscogsToken::set(QString()));
+    EXPECT_EQ(DiscogsToken::value(), QStringLiteral("old"));
 }
 
 TEST_F(DiscogsTokenTest, RefusesTokensWithControlCharacters)

@@ -1,6 +1,6 @@
-#include "views/main_window.h"
 #include "views/browsing_state.h"
 #include "views/collection_status_bar.h"
+#include "views/main_window.h"
 
 #include "app/app_settings.h"
 #include "app/app_state.h"
@@ -9,8 +9,12 @@
 #include "models/model_context.h"
 #include "models/record.h"
 #include "views/collection_filter.h"
-#include "views/inspector_stand_in.h"
+#include "views/collection_table_view.h"
+#include "views/inspector_view.h"
+#include "views/record_detail_view.h"
+#include "views/record_editor_sheet.h"
 #include "views/search_empty_view.h"
+#include "views/settings_window.h"
 
 #include <QAction>
 #include <QLabel>
@@ -27,6 +31,9 @@
 
 #include "isolated_settings.h"
 #include "support/reference_order.h"
+
+#include <QLabel>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -59,9 +66,17 @@ protected:
         return *m_window;
     }
     void settle() { QCoreApplication::processEvents(); }
+    // What the inspector shows: the detail view's title, the count of several, or the
+    // collection's heading.
     QString inspectorHeadline()
     {
-        return static_cast<StandInInspector *>(window().inspectorView())->headline();
+        auto *inspector = static_cast<InspectorView *>(window().inspectorView());
+        QWidget *page = inspector->currentWidget();
+        for (const char *name : { "title", "selectionCount", "statsHeading" }) {
+            if (auto *label = page->findChild<QLabel *>(QString::fromLatin1(name)))
+                return label->text();
+        }
+        return {};
     }
 
     ModelContext context;
@@ -181,7 +196,8 @@ TEST_F(MainWindowTest, SortsVisibleRecordsByTheChosenKey)
     settle();
     ASSERT_EQ(w.browsingState()->visibleRecords().size(), 2);
     EXPECT_EQ(w.browsingState()->visibleRecords().first()->artist(), QStringLiteral("Abe"));
-    EXPECT_EQ(newestFirst(context.records()).first()->artist(), QStringLiteral("Abe")); // newest first
+    EXPECT_EQ(
+        newestFirst(context.records()).first()->artist(), QStringLiteral("Abe")); // newest first
     w.browsingState()->setSort(SortKey::dateAdded, true);
     settle();
     EXPECT_EQ(w.browsingState()->visibleRecords().first()->artist(), QStringLiteral("Zed"));
@@ -196,9 +212,9 @@ TEST_F(MainWindowTest, InspectorFollowsTheSelection)
     w.browsingState()->setSelection({ a->id() });
     EXPECT_EQ(inspectorHeadline(), QStringLiteral("Harbor Lights"));
     w.browsingState()->setSelection({ a->id(), b->id() });
-    EXPECT_EQ(inspectorHeadline(), QStringLiteral("2 Records Selected"));
+    EXPECT_EQ(inspectorHeadline(), QStringLiteral("2 records selected"));
     w.browsingState()->setSelection({});
-    EXPECT_EQ(inspectorHeadline(), QStringLiteral("Collection"));
+    EXPECT_EQ(inspectorHeadline(), QStringLiteral("Your Collection"));
 
     // A selected record that is deleted simply drops out.
     w.browsingState()->setSelection({ a->id(), b->id() });
@@ -219,7 +235,16 @@ TEST_F(MainWindowTest, RecordActionsOnlyChangeStateOrQueueWork)
     Record *a = add(QStringLiteral("Harbor Lights"), QStringLiteral("Marta Quill"));
     MainWindow &w = window();
     RecordActions actions = w.recordActions();
-    EXPECT_FALSE(static_cast<bool>(actions.edit));
+    actions.edit(a->id());
+    ASSERT_NE(w.editorSheet(), nullptr);
+    EXPECT_EQ(w.editorSheet()->recordID(), a->id());
+    EXPECT_EQ(w.editorSheet()->windowModality(), Qt::WindowModal);
+    // One sheet at a time.
+    RecordEditorSheet *sheet = w.editorSheet();
+    actions.edit(a->id());
+    EXPECT_EQ(w.editorSheet(), sheet);
+    sheet->reject();
+    EXPECT_EQ(a->title(), QStringLiteral("Harbor Lights"));
     actions.deleteRecords({ a->id() });
     EXPECT_EQ(w.browsingState()->pendingDelete(), QList<QUuid> { a->id() });
     EXPECT_EQ(context.records().size(), 1);
@@ -289,9 +314,11 @@ TEST_F(MainWindowTest, TypingOnShowsWhatAFreshSearchShows)
     };
     const auto fresh = [&w, this] {
         QStringList list;
-        const QList<Record *> kept = filterRecords(
-            context.records(), w.browsingState()->searchText(), w.browsingState()->sidebar(), QDateTime::currentDateTimeUtc());
-        for (const Record *record : reference::displayOrder(kept, w.browsingState()->sortKey(), w.browsingState()->sortAscending()))
+        const QList<Record *> kept
+            = filterRecords(context.records(), w.browsingState()->searchText(),
+                w.browsingState()->sidebar(), QDateTime::currentDateTimeUtc());
+        for (const Record *record : reference::displayOrder(
+                 kept, w.browsingState()->sortKey(), w.browsingState()->sortAscending()))
             list.append(record->title());
         return list;
     };
@@ -324,6 +351,52 @@ TEST_F(MainWindowTest, TypingOnShowsWhatAFreshSearchShows)
     EXPECT_EQ(titles(), fresh());
     type(QStringLiteral("ha"));
     EXPECT_EQ(titles(), (QStringList { u"Harmony"_s, u"Ha ha"_s }));
+}
+
+TEST_F(MainWindowTest, DoubleClickEditAndSettingsOpenTheirWindows)
+{
+    Record *a = add(QStringLiteral("Harbor Lights"), QStringLiteral("Marta Quill"));
+    MainWindow &w = window();
+    w.show();
+    w.setViewMode(ViewMode::list);
+    settle();
+    auto *table = qobject_cast<CollectionTableView *>(w.tableView());
+    ASSERT_NE(table, nullptr);
+    table->resize(800, 400);
+    const QRect row = table->visualRect(table->model()->index(0, 1));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, row.center());
+    ASSERT_NE(w.editorSheet(), nullptr);
+    EXPECT_EQ(w.editorSheet()->recordID(), a->id());
+    EXPECT_TRUE(w.editorSheet()->isVisible());
+    w.editorSheet()->reject();
+    settle();
+
+    QAction *settings = w.findChild<QAction *>(QStringLiteral("editSettings"));
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->text(), QStringLiteral("Settings…"));
+    settings->trigger();
+    SettingsWindow *first = w.settingsWindow();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_FALSE(first->isModal());
+    first->close();
+    settings->trigger();
+    EXPECT_EQ(w.settingsWindow(), first);
+    EXPECT_TRUE(first->isVisible());
+}
+
+TEST_F(MainWindowTest, InspectorsEditButtonOpensTheEditor)
+{
+    Record *a = add(QStringLiteral("Harbor Lights"), QStringLiteral("Marta Quill"));
+    MainWindow &w = window();
+    w.show();
+    w.browsingState()->setSelection({ a->id() });
+    auto *inspector = static_cast<InspectorView *>(w.inspectorView());
+    ASSERT_NE(inspector->detailView(), nullptr);
+    inspector->detailView()->findChild<QPushButton *>(QStringLiteral("editButton"))->click();
+    ASSERT_NE(w.editorSheet(), nullptr);
+    EXPECT_EQ(w.editorSheet()->recordID(), a->id());
 }
 
 TEST_F(MainWindowTest, EditMenuDeletesTheVisibleSelection)
