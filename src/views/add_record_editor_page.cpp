@@ -1,12 +1,9 @@
 #include "views/add_record_editor_page.h"
 
-#include "views/components/symbol_icon.h"
+#include "app/app_settings.h"
+#include "views/record_editor_form.h"
 
-#include <QComboBox>
-#include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QVBoxLayout>
 
 namespace vorla {
@@ -41,60 +38,19 @@ AddRecordEditorPage::AddRecordEditorPage(QWidget *parent)
     layout->addWidget(m_warning);
     layout->addWidget(m_failure);
 
-    auto *form = new QWidget(this);
-    form->setObjectName(QStringLiteral("recordEditorForm"));
-    auto *fields = new QFormLayout(form);
-    fields->setContentsMargins(20, 16, 20, 16);
-    auto line = [&](const QString &name, const QString &label, QString RecordDraft::*field) {
-        auto *edit = new QLineEdit(form);
-        edit->setObjectName(name);
-        fields->addRow(label, edit);
-        connect(edit, &QLineEdit::textEdited, this, [this, field](const QString &text) {
-            m_draft.*field = text;
-            emit draftEdited();
-        });
-        return edit;
-    };
-    auto grade = [&](const QString &name, const QString &label, Grading RecordDraft::*field) {
-        auto *box = new QComboBox(form);
-        box->setObjectName(name);
-        for (Grading grading : allGradings)
-            box->addItem(vorla::label(grading), int(grading));
-        fields->addRow(label, box);
-        connect(box, &QComboBox::activated, this, [this, box, field](int index) {
-            m_draft.*field = Grading(box->itemData(index).toInt());
-            emit draftEdited();
-        });
-        return box;
-    };
-    QLineEdit *title = line(QStringLiteral("titleField"), tr("Title"), &RecordDraft::title);
-    QLineEdit *artist = line(QStringLiteral("artistField"), tr("Artist"), &RecordDraft::artist);
-    QLineEdit *barcode = line(QStringLiteral("draftBarcodeField"), tr("Barcode"), &RecordDraft::barcode);
-    QComboBox *media = grade(QStringLiteral("mediaField"), tr("Media"), &RecordDraft::mediaCondition);
-    QComboBox *sleeve = grade(QStringLiteral("sleeveField"), tr("Sleeve"), &RecordDraft::sleeveCondition);
-    QLineEdit *location = line(QStringLiteral("locationField"), tr("Location"), &RecordDraft::location);
-    m_editor = form;
-    layout->addWidget(form, 1);
-
-    m_load = [=, this] {
-        title->setText(m_draft.title);
-        artist->setText(m_draft.artist);
-        barcode->setText(m_draft.barcode);
-        location->setText(m_draft.location);
-        media->setCurrentIndex(media->findData(int(m_draft.mediaCondition)));
-        sleeve->setCurrentIndex(sleeve->findData(int(m_draft.sleeveCondition)));
-    };
+    m_editor = new RecordEditorForm(AppSettings::shared(), this);
+    layout->addWidget(m_editor, 1);
+    connect(m_editor, &RecordEditorForm::draftChanged, this, &AddRecordEditorPage::draftEdited);
 }
 
 void AddRecordEditorPage::setDraft(const RecordDraft &draft)
 {
-    m_draft = draft;
-    m_load();
+    m_editor->setDraft(draft);
 }
 
 const RecordDraft &AddRecordEditorPage::draft() const
 {
-    return m_draft;
+    return m_editor->draft();
 }
 
 void AddRecordEditorPage::setDuplicateWarning(const std::optional<QString> &warning)

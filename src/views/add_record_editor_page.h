@@ -6,12 +6,13 @@
 
 #include <QWidget>
 
-#include <functional>
 #include <optional>
 
 class QLabel;
 
 namespace vorla {
+
+class RecordEditorForm;
 
 class AddRecordEditorPage : public QWidget
 {
@@ -25,7 +26,7 @@ public:
     void setDuplicateWarning(const std::optional<QString> &warning);
     void setSaveFailure(const std::optional<QString> &message);
 
-    QWidget *editor() const { return m_editor; }
+    RecordEditorForm *editor() const { return m_editor; }
 
 signals:
     // The user changed the draft in the form.
@@ -34,9 +35,7 @@ signals:
 private:
     QLabel *m_warning = nullptr;
     QLabel *m_failure = nullptr;
-    QWidget *m_editor = nullptr;
-    RecordDraft m_draft;
-    std::function<void()> m_load;
+    RecordEditorForm *m_editor = nullptr;
 };
 
 } // namespace vorla

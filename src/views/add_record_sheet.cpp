@@ -19,6 +19,7 @@
 #include "views/add_record_status_view.h"
 #include <QProgressBar>
 #include "views/components/symbol_icon.h"
+#include "views/record_editor_form.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -271,6 +272,7 @@ AddRecordSheet::AddRecordSheet(
     connect(m_cameraPane, &AddRecordCameraPane::captureRequested, this, &AddRecordSheet::captureText);
     connect(m_cameraPane->barcodeField(), &QLineEdit::textEdited, this,
         [this] { m_missedDigits.clear(); });
+    connect(m_editorPage->editor(), &RecordEditorForm::busyChanged, this, &AddRecordSheet::updateFooter);
     connect(m_editorPage, &AddRecordEditorPage::draftEdited, this, [this] {
         m_draftFromEditor = true;
         m_state->setDraft(m_editorPage->draft());
@@ -532,7 +534,7 @@ void AddRecordSheet::back()
 void AddRecordSheet::save(bool addNext)
 {
     const RecordDraft draft = m_state->draft();
-    if (!draft.isValid())
+    if (!draft.isValid() || m_editorPage->editor()->isBusy())
         return;
     auto owned = std::make_unique<Record>();
     draft.apply(*owned);
@@ -821,7 +823,8 @@ void AddRecordSheet::updateFooter()
     m_editingBack->setVisible(phase == Phase::editing && mode != AddMode::manual);
     m_addNext->setVisible(phase == Phase::editing);
     m_add->setVisible(phase == Phase::editing);
-    const bool valid = m_state->draft().isValid();
+    // A cover still being reduced is not in the draft yet.
+    const bool valid = m_state->draft().isValid() && !m_editorPage->editor()->isBusy();
     m_addNext->setEnabled(valid);
     m_add->setEnabled(valid);
     m_addNext->setText(mode == AddMode::scan ? tr("Add && Scan Next")

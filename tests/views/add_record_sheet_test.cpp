@@ -195,7 +195,7 @@ TEST_F(AddRecordSheetTest, SearchesThatAskNothing)
 TEST_F(AddRecordSheetTest, TypedBarcodeIsLookedUpByItsDigits)
 {
     open(AddMode::scan);
-    QLineEdit *field = find<QLineEdit>("barcodeField");
+    QLineEdit *field = sheet->findChild<AddRecordCameraPane *>()->barcodeField();
     type(field, u"0 7567"_s);
     EXPECT_TRUE(shown("lookUpButton"));
     EXPECT_FALSE(button("lookUpButton")->isEnabled());
@@ -304,7 +304,7 @@ TEST_F(AddRecordSheetTest, AnUnknownCodeInFrontOfTheCameraIsNotLookedUpAgainAndA
     EXPECT_EQ(services->calls(services->lookups).size(), 4);
 
     // So does editing the field.
-    type(find("barcodeField"), u"1"_s);
+    type(sheet->findChild<AddRecordCameraPane *>()->barcodeField(), u"1"_s);
     sheet->detected(unknown);
     waitIdle();
     EXPECT_EQ(services->calls(services->lookups).size(), 5);
@@ -324,7 +324,7 @@ TEST_F(AddRecordSheetTest, NoCameraState)
         items.append(action->text());
     EXPECT_EQ(items, (QStringList { u"No cameras available"_s, QString(), u"Refresh Camera List"_s }));
     // Typing a barcode still works.
-    EXPECT_TRUE(find("barcodeField")->isEnabled());
+    EXPECT_TRUE(sheet->findChild<AddRecordCameraPane *>()->barcodeField()->isEnabled());
     EXPECT_EQ(find<QLabel>("scanHint")->text(), u"Hold the barcode inside the frame"_s);
 
     // Any other value does not count.
@@ -368,8 +368,8 @@ TEST_F(AddRecordSheetTest, CarryOverToTheNextRecord)
     sheet->choose(state().candidates().first());
     ASSERT_TRUE(QTest::qWaitFor([this] { return state().phase() == Phase::editing; }, 5000));
     type(find("locationField"), u"Shelf 3"_s);
-    find<QComboBox>("mediaField")->setCurrentIndex(2);
-    emit find<QComboBox>("mediaField")->activated(2);
+    find<QComboBox>("mediaConditionPicker")->setCurrentIndex(2);
+    emit find<QComboBox>("mediaConditionPicker")->activated(2);
 
     // Ctrl+Return adds once and starts over.
     key(Qt::Key_Return, Qt::ControlModifier);
