@@ -8,6 +8,7 @@
 #include "models/model_context.h"
 #include "models/record.h"
 #include "services/text_util.h"
+#include "views/add_record_sheet.h"
 #include "views/inspector_stand_in.h"
 #include "views/components/symbol_icon.h"
 #include "views/search_empty_view.h"
@@ -102,6 +103,7 @@ MainWindow::MainWindow(
     connect(this, &MainWindow::recordsChanged, this, &MainWindow::updateInspector);
     connect(m_appState, &AppState::fetchMissingRequestedChanged, this,
         &MainWindow::fetchMissingRequested);
+    connect(m_appState, &AppState::addModeChanged, this, &MainWindow::presentAddRecord);
 
     // An edit can make a record match the search, so the next search starts afresh.
     connect(this, &MainWindow::recordsChanged, this, [this] { m_filtered.reset(); });
@@ -361,8 +363,7 @@ void MainWindow::buildMenus()
     quit->setMenuRole(QAction::QuitRole);
 
     // Sheets and panels that are not part of this build stay out of the menus.
-    for (QAction *action : { m_commands->scanBarcode, m_commands->searchOnline,
-             m_commands->addManually, m_commands->importList, m_commands->importPhotos })
+    for (QAction *action : { m_commands->importList, m_commands->importPhotos })
         action->setVisible(false);
     // Leaves no doubled or dangling dividers among the hidden items.
     file->setSeparatorsCollapsible(true);
@@ -452,8 +453,7 @@ void MainWindow::buildToolbar()
     bar->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    // Add Record: the click scans, the menu offers the other ways. Left out of the toolbar
-    // while the add-record and batch sheets are not part of this build.
+    // Add Record: the click scans, the menu offers the other ways.
     m_addButton = new QToolButton(bar);
     m_addButton->setText(tr("Add Record"));
     m_addButton->setIcon(symbolIcon(QStringLiteral("plus")));
@@ -476,19 +476,22 @@ void MainWindow::buildToolbar()
         addMenu->addAction(symbolIcon(QString::fromLatin1(m.symbol)), tr(m.text), this,
             [this, mode] { m_appState->setAddMode(mode); });
     }
-    addMenu->addSeparator();
+    // The batch import sheet is not part of this build: its items stay hidden.
+    addMenu->addSeparator()->setVisible(false);
     addMenu->addAction(symbolIcon(QStringLiteral("list.bullet.rectangle")),
-        tr("Import List of Records…"), this, [this] { m_appState->setShowBatchImport(true); });
-    addMenu->addAction(
-        symbolIcon(QStringLiteral("photo.stack")), tr("Import Photos of Records…"), this, [this] {
-            m_appState->setBatchImportPicksPhotos(true);
-            m_appState->setShowBatchImport(true);
-        });
+                tr("Import List of Records…"), this, [this] { m_appState->setShowBatchImport(true); })
+        ->setVisible(false);
+    addMenu
+        ->addAction(symbolIcon(QStringLiteral("photo.stack")), tr("Import Photos of Records…"), this,
+            [this] {
+                m_appState->setBatchImportPicksPhotos(true);
+                m_appState->setShowBatchImport(true);
+            })
+        ->setVisible(false);
     m_addButton->setMenu(addMenu);
     connect(m_addButton, &QToolButton::clicked, this,
         [this] { m_appState->setAddMode(AddMode::scan); });
-    QAction *addItem = bar->addWidget(m_addButton);
-    addItem->setVisible(false);
+    bar->addWidget(m_addButton);
 
     auto *viewPicker = new QWidget(bar);
     viewPicker->setToolTip(tr("Switch between cover grid and list"));
@@ -639,6 +642,19 @@ void MainWindow::showEvent(QShowEvent *event)
         applyDebugAction();
 }
 
+void MainWindow::presentAddRecord()
+{
+    const std::optional<AddMode> mode = m_appState->addMode();
+    if (!mode || m_addRecordSheet)
+        return;
+    auto *sheet = new AddRecordSheet(*mode, m_context, this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    m_addRecordSheet = sheet;
+    connect(sheet, &AddRecordSheet::added, this, [this](const QUuid &id) { setSelection({ id }); });
+    connect(sheet, &QDialog::finished, this, [this] { m_appState->setAddMode(std::nullopt); });
+    sheet->open();
+}
+
 void MainWindow::applyDebugAction()
 {
     applyDebugAction(DebugHooks::snapshotAction());
@@ -648,7 +664,9 @@ void MainWindow::applyDebugAction(const std::optional<QString> &action)
 {
     if (!action)
         return;
-    if (*action == u"select") {
+    if (const std::optional<AddMode> mode = addModeFromRawValue(*action)) {
+        m_appState->setAddMode(mode);
+    } else if (*action == u"select") {
         const QList<Record *> all = records();
         setSelection(all.isEmpty() ? QSet<QUuid>() : QSet<QUuid> { all.first()->id() });
     } else if (*action == u"list") {

@@ -12,7 +12,9 @@
 #include "views/view_mode.h"
 
 #include <QList>
+#include <QDialog>
 #include <QMainWindow>
+#include <QPointer>
 #include <QSet>
 #include <QUuid>
 
@@ -138,11 +140,13 @@ private:
     void updateTitle();
     void updateViewControls();
     void fetchMissingRequested();
+    void presentAddRecord();
 
     ModelContext *m_context;
     AppState *m_appState;
     MetadataRefresher *m_refresher;
     VorlaCommands *m_commands = nullptr;
+    QPointer<QDialog> m_addRecordSheet;
 
     std::optional<SidebarItem> m_sidebar = SidebarItem::all();
     QSet<QUuid> m_selection;
