@@ -199,7 +199,13 @@ AddRecordCameraPane::AddRecordCameraPane(
     m_enableCamera->setAutoDefault(false);
     message->addWidget(m_messageIcon);
     message->addWidget(m_messageTitle);
-    message->addWidget(m_messageText, 0, Qt::AlignHCenter);
+    // Centred by stretches, not an alignment flag: an aligned item gets its one-line height
+    // and the wrapped text would be cut off.
+    auto *messageRow = new QHBoxLayout;
+    messageRow->addStretch(1);
+    messageRow->addWidget(m_messageText, 100);
+    messageRow->addStretch(1);
+    message->addLayout(messageRow);
     message->addWidget(m_enableCamera, 0, Qt::AlignHCenter);
     message->addStretch(1);
     m_area->addWidget(m_messagePage);
