@@ -177,11 +177,13 @@ struct FakeCamera
     FakeCameras *cameras = nullptr;
     std::shared_ptr<ScriptedDetector> detector = std::make_shared<ScriptedDetector>();
     std::chrono::steady_clock::time_point now {};
+    CameraAuthorization access = CameraAuthorization::authorized;
 
     std::unique_ptr<BarcodeScanner> makeScanner(QList<CameraDevice> devices)
     {
         auto backend = std::make_unique<FakeCameras>();
         backend->listed = std::move(devices);
+        backend->access = access;
         cameras = backend.get();
         return std::make_unique<BarcodeScanner>(std::move(backend), detector, [this] { return now; });
     }

@@ -333,6 +333,62 @@ TEST_F(AddRecordSheetTest, NoCameraState)
     EXPECT_EQ(find<QLabel>("scanHint")->text(), u"No camera found."_s);
 }
 
+TEST_F(AddRecordSheetTest, CameraAccessDecidesWhatTheBoxShows)
+{
+    const struct
+    {
+        CameraAuthorization access;
+        const char *page;
+        bool started;
+    } cases[] = {
+        { CameraAuthorization::denied, "denied", false },
+        { CameraAuthorization::restricted, "denied", false },
+        { CameraAuthorization::notDetermined, "notDetermined", false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.page);
+        camera.access = c.access;
+        open(AddMode::scan);
+        auto *pane = sheet->findChild<AddRecordCameraPane *>();
+        EXPECT_EQ(pane->cameraAreaPage(), QString::fromLatin1(c.page));
+        EXPECT_EQ(shown("enableCamera"), c.access == CameraAuthorization::notDetermined);
+        // A denied camera is stopped; the others are asked to start (and refuse themselves).
+        EXPECT_EQ(camera.cameras->stops > 0, c.access == CameraAuthorization::denied);
+        EXPECT_EQ(sheet->scanner()->isRunning(), c.started);
+        EXPECT_TRUE(camera.cameras->configured.isEmpty());
+    }
+}
+
+TEST_F(AddRecordSheetTest, CaptureReadsTheTextInView)
+{
+    services->onRecognizeFrame = [] { return RecognizedText { { u"Blue Note"_s }, {} }; };
+    open(AddMode::scan);
+    find<QToolButton>("targetText")->click();
+    EXPECT_TRUE(sheet->scanner()->isRunning());
+    EXPECT_FALSE(sheet->scanner()->readsBarcodes());
+    EXPECT_TRUE(button("capture")->isEnabled());
+    state().setQueryText(u"kept"_s);
+
+    key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(state().isReadingText());
+    EXPECT_FALSE(button("capture")->isEnabled());
+    camera.frame(*sheet->scanner(), QString());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !state().isReadingText(); }, 5000));
+    EXPECT_EQ(services->frames.load(), 1);
+    EXPECT_EQ(chimes, 1);
+    EXPECT_EQ(state().recognized(), (RecognizedText { { u"Blue Note"_s }, {} }));
+    // No catalog number: the query stays as it was.
+    EXPECT_EQ(state().queryText(), u"kept"_s);
+
+    // Without a running camera there is no picture to read.
+    sheet->scanner()->stop();
+    sheet->captureText();
+    EXPECT_EQ(state().status(),
+        AddRecordState::Status::failure(
+            u"The camera didn't deliver a picture. Try again, or choose another camera."_s, false));
+    EXPECT_FALSE(state().isReadingText());
+}
+
 TEST_F(AddRecordSheetTest, ManualModeAndSwitchingModes)
 {
     open(AddMode::manual);
