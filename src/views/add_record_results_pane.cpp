@@ -151,6 +151,11 @@ AddRecordResultsPane::AddRecordResultsPane(AddRecordState *state, ModelContext *
 
 AddRecordResultsPane::~AddRecordResultsPane()
 {
+    stopThumbnails();
+}
+
+void AddRecordResultsPane::stopThumbnails()
+{
     m_thumbnails.request_stop();
 }
 

@@ -33,6 +33,8 @@ public:
     static QString detailsLine(const ReleaseCandidate &candidate);
 
     QListWidget *list() const { return m_list; }
+    // Gives up the downloads of the rows' thumbnails.
+    void stopThumbnails();
 
 signals:
     // A row was double-clicked.

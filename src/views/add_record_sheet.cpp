@@ -26,6 +26,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QImageReader>
+#include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -67,6 +68,17 @@ QPushButton *footerButton(const QString &name, const QString &text, QWidget *par
     button->setObjectName(name);
     button->setAutoDefault(false);
     return button;
+}
+
+QThreadPool *sheetPool()
+{
+    static QPointer<QThreadPool> pool;
+    if (!pool) {
+        pool = new QThreadPool(QCoreApplication::instance());
+        // Lookups and thumbnails wait on the network; they get threads of their own.
+        pool->setMaxThreadCount(6);
+    }
+    return pool;
 }
 
 bool needsToken(const std::exception_ptr &error)
@@ -120,13 +132,12 @@ AddRecordSheet::AddRecordSheet(
     , m_chime(std::move(options.chime))
     , m_clock(std::move(options.clock))
     , m_state(new AddRecordState(initialMode, this))
+    , m_pool(sheetPool())
 {
     setObjectName(QStringLiteral("addRecordSheet"));
     setWindowTitle(tr("Add Record"));
     setWindowModality(Qt::WindowModal);
     setFixedSize(780, 700);
-    // Lookups wait on the network; they get threads of their own.
-    m_pool.setMaxThreadCount(6);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -185,7 +196,7 @@ AddRecordSheet::AddRecordSheet(
     m_content->setObjectName(QStringLiteral("content"));
     m_cameraPane = new AddRecordCameraPane(m_state, m_scanner.get(), m_content);
     m_searchPane = new AddRecordSearchPane(m_state, m_content);
-    m_resultsPane = new AddRecordResultsPane(m_state, m_context, m_services, &m_pool, m_content);
+    m_resultsPane = new AddRecordResultsPane(m_state, m_context, m_services, m_pool, m_content);
     m_loadingPage = new QWidget(m_content);
     m_loadingPage->setObjectName(QStringLiteral("loadingPage"));
     {
@@ -324,20 +335,20 @@ AddRecordSheet::AddRecordSheet(
             m_hasDiscogsToken = result.get();
             m_searchPane->setNoteInputs(m_services->useMusicBrainz(), m_hasDiscogsToken);
         },
-        &m_pool);
+        m_pool);
 }
 
 AddRecordSheet::~AddRecordSheet()
 {
+    // The workers hold no reference to the sheet; their late results are dropped.
     shutDown();
-    // The workers hold no reference to the sheet, but wait for them so none outlives it.
-    m_pool.waitForDone();
 }
 
 void AddRecordSheet::shutDown()
 {
     m_lookup.request_stop();
     m_readings.request_stop();
+    m_resultsPane->stopThumbnails();
     m_closed = true;
     m_scanner->setOnDetect({});
     m_scanner->stop();
@@ -471,7 +482,7 @@ void AddRecordSheet::run(const QString &message, Fetch fetch, const QString &emp
             ignoreAfterMiss(digits);
             m_scanner->resume();
         },
-        &m_pool);
+        m_pool);
 }
 
 void AddRecordSheet::ignoreAfterMiss(const QString &digits)
@@ -509,7 +520,7 @@ void AddRecordSheet::choose(const ReleaseCandidate &candidate)
             m_state->setDraft(m_state->carryOver().applied(draft));
             m_state->setPhase(AddRecordState::Phase::editing);
         },
-        &m_pool);
+        m_pool);
 }
 
 void AddRecordSheet::startManual(const QString &prefillBarcode)
@@ -640,7 +651,7 @@ void AddRecordSheet::readImage(const QString &path, const QImage &image)
                     readError(result.error());
                 m_state->setReadingText(false);
             },
-            &m_pool);
+            m_pool);
         return;
     }
 
@@ -675,7 +686,7 @@ void AddRecordSheet::readImage(const QString &path, const QImage &image)
             }
             lookUpBarcode(chosen);
         },
-        &m_pool);
+        m_pool);
 }
 
 void AddRecordSheet::captureText()
@@ -703,7 +714,7 @@ void AddRecordSheet::captureText()
                     apply(result.get());
                 m_state->setReadingText(false);
             },
-            &m_pool);
+            m_pool);
     });
 }
 

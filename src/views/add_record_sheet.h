@@ -117,7 +117,9 @@ private:
     std::function<void()> m_chime;
     MonotonicClock m_clock;
     AddRecordState *m_state;
-    QThreadPool m_pool;
+    // Shared by every sheet and owned by the application, so closing a sheet never waits
+    // for a reading or a download that cannot be stopped at once.
+    QThreadPool *m_pool;
 
     std::stop_source m_lookup;
     std::stop_source m_readings;
