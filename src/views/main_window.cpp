@@ -12,6 +12,7 @@
 #include "views/inspector_stand_in.h"
 #include "views/components/symbol_icon.h"
 #include "views/search_empty_view.h"
+#include "views/settings_window.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -652,7 +653,18 @@ void MainWindow::presentAddRecord()
     m_addRecordSheet = sheet;
     connect(sheet, &AddRecordSheet::added, this, [this](const QUuid &id) { setSelection({ id }); });
     connect(sheet, &QDialog::finished, this, [this] { m_appState->setAddMode(std::nullopt); });
+    connect(sheet, &AddRecordSheet::openSettingsRequested, this, &MainWindow::showSettings);
     sheet->open();
+}
+
+void MainWindow::showSettings()
+{
+    // A window of its own, outside the window-modal sheet's reach.
+    if (!m_settingsWindow)
+        m_settingsWindow = std::make_unique<SettingsWindow>(AppSettings::shared());
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
 }
 
 void MainWindow::applyDebugAction()

@@ -18,6 +18,7 @@
 #include <QSet>
 #include <QUuid>
 
+#include <memory>
 #include <optional>
 
 class QActionGroup;
@@ -34,6 +35,7 @@ class MetadataRefresher;
 class ModelContext;
 class Record;
 class SearchEmptyView;
+class SettingsWindow;
 class VorlaCommands;
 
 class MainWindow : public QMainWindow
@@ -141,12 +143,14 @@ private:
     void updateViewControls();
     void fetchMissingRequested();
     void presentAddRecord();
+    void showSettings();
 
     ModelContext *m_context;
     AppState *m_appState;
     MetadataRefresher *m_refresher;
     VorlaCommands *m_commands = nullptr;
     QPointer<QDialog> m_addRecordSheet;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
 
     std::optional<SidebarItem> m_sidebar = SidebarItem::all();
     QSet<QUuid> m_selection;
