@@ -509,6 +509,32 @@ TEST_F(AddRecordSheetTest, DuplicateWarningAndOwnedBadge)
     EXPECT_EQ(sheet->duplicateWarning(), u"You already have 3 copies of this release."_s);
 }
 
+TEST_F(AddRecordSheetTest, DoubleClickChoosesAndNoSelectionChoosesNothing)
+{
+    services->onSearch = [](const ReleaseQuery &) {
+        return QList { candidate(u"1"_s, u"First"_s), candidate(u"2"_s, u"Second"_s) };
+    };
+    open(AddMode::search);
+    state().setQueryText(u"x"_s);
+    sheet->searchText();
+    waitIdle();
+    ASSERT_EQ(state().phase(), Phase::results);
+
+    state().setSelectedCandidate(std::nullopt);
+    EXPECT_FALSE(button("useReleaseButton")->isEnabled());
+    key(Qt::Key_Return);
+    EXPECT_EQ(state().phase(), Phase::results);
+
+    auto *list = find<QListWidget>("candidateList");
+    const QRect second = list->visualItemRect(list->item(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
+    EXPECT_EQ(state().selectedCandidate(), u"discogs:2"_s);
+    EXPECT_EQ(state().phase(), Phase::results);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second.center());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return state().phase() == Phase::editing; }, 5000));
+    EXPECT_EQ(services->calls(services->detailRequests), QStringList { u"discogs:2"_s });
+}
+
 TEST_F(AddRecordSheetTest, DetailsThatCannotBeFetchedFallBackToTheCandidate)
 {
     services->onLookup = [](const QString &) {

@@ -353,4 +353,17 @@ TEST_F(MainWindowTest, StagedManualAddSelectsTheNewRecord)
     // The word is compared exactly.
     w.applyDebugAction(QStringLiteral("Scan"));
     EXPECT_EQ(appState.addMode(), std::nullopt);
+
+    // A token problem in the sheet leads to the settings window.
+    appState.setAddMode(AddMode::search);
+    settle();
+    auto *search = w.findChild<AddRecordSheet *>();
+    ASSERT_NE(search, nullptr);
+    EXPECT_EQ(search->state()->mode(), AddMode::search);
+    emit search->openSettingsRequested();
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_TRUE(std::any_of(windows.begin(), windows.end(), [](QWidget *window) {
+        return window->inherits("vorla::SettingsWindow") && window->isVisible();
+    }));
+    search->reject();
 }
