@@ -28,7 +28,7 @@ void AppSettings::setValue(const QString &key, const QVariant &value)
     if (settings.contains(key) && settings.value(key).toString() == value.toString())
         return;
     settings.setValue(key, value);
-    emit valueChanged(key);
+    announce(key);
 }
 
 void AppSettings::remove(const QString &key)
@@ -37,7 +37,14 @@ void AppSettings::remove(const QString &key)
     if (!settings.contains(key))
         return;
     settings.remove(key);
+    announce(key);
+}
+
+void AppSettings::announce(const QString &key)
+{
     emit valueChanged(key);
+    if (key == currencyCodeKey)
+        emit currencyCodeChanged(currencyCode());
 }
 
 ViewMode AppSettings::viewMode() const

@@ -49,9 +49,12 @@ public:
 
 signals:
     void valueChanged(const QString &key);
+    // After valueChanged(currencyCodeKey): every shown price follows it at once.
+    void currencyCodeChanged(const QString &code);
 
 private:
     AppSettings() = default;
+    void announce(const QString &key);
 };
 
 } // namespace vorla

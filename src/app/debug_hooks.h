@@ -2,11 +2,14 @@
 // application and prints its result as plain lines on standard output.
 #pragma once
 
+#include "scanner/photo_match_sources.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class QCoreApplication;
 class QTextStream;
@@ -40,6 +43,14 @@ bool runCommandLineHookIfRequested();
 // Task-based commands run on a worker thread. A vorla::Error that escapes is printed as
 // "Error: <message>" and ends the run with status 0, as the commands' own failures do.
 using Command = int (*)(const QString &value, QTextStream &out);
+
+// Photo matching's lookups answered from the recorded searches of the file that
+// VORLA_REPLAY_SEARCHES names, read once on first use and kept for the run; none when the
+// variable is absent or the file is unreadable or holds no JSON object. The lookups never
+// send a request and never throw: a missing or malformed answer is an empty list.
+const std::optional<PhotoMatcher::Sources> &replaySources();
+// The same for one file, read now.
+std::optional<PhotoMatcher::Sources> replaySourcesFromFile(const QString &path);
 
 // The textual forms the commands print: a text in double quotes with quotes, backslashes and
 // control characters escaped; a list as ["a", "b"] ("[]" when empty); a query as

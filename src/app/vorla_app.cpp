@@ -1,6 +1,7 @@
 #include "app/vorla_app.h"
 
 #include "app/app_state.h"
+#include "app/batch_matcher.h"
 #include "app/debug_hooks.h"
 #include "app/demo_data.h"
 #include "app/icon_renderer.h"
@@ -64,7 +65,11 @@ bool VorlaApp::start()
 
     m_appState = std::make_unique<AppState>();
     m_refresher = std::make_unique<MetadataRefresher>(MetadataRefresher::facadeLookup());
+    m_batchMatcher = std::make_unique<BatchMatcher>();
+    m_batchMatcher->setContext(m_context.get());
+    m_batchMatcher->setRefresher(m_refresher.get());
     m_window = std::make_unique<MainWindow>(m_context.get(), m_appState.get(), m_refresher.get());
+    m_window->setBatchMatcher(m_batchMatcher.get());
 
     m_window->show();
     m_window->raise();

@@ -1,5 +1,5 @@
 // The windowed application: once per run it opens the library store, creates
-// the shared objects (application state, metadata refresher) and the main
+// the shared objects (application state, metadata refresher, batch matcher) and the main
 // window, and arms the window snapshot when one is requested.
 #pragma once
 
@@ -10,6 +10,7 @@
 namespace vorla {
 
 class AppState;
+class BatchMatcher;
 class MainWindow;
 class MetadataRefresher;
 class ModelContext;
@@ -29,6 +30,7 @@ public:
     ModelContext *context() const { return m_context.get(); }
     AppState *appState() const { return m_appState.get(); }
     MetadataRefresher *refresher() const { return m_refresher.get(); }
+    BatchMatcher *batchMatcher() const { return m_batchMatcher.get(); }
     MainWindow *mainWindow() const { return m_window.get(); }
 
     // "Could not open the Vorla library: <error>"
@@ -44,6 +46,7 @@ private:
     std::unique_ptr<ModelContext> m_context;
     std::unique_ptr<AppState> m_appState;
     std::unique_ptr<MetadataRefresher> m_refresher;
+    std::unique_ptr<BatchMatcher> m_batchMatcher;
     std::unique_ptr<MainWindow> m_window;
 };
 

@@ -77,9 +77,11 @@ bool set(const QString &token)
         target = store;
     }
     const int status = target->save(trimmed);
+    if (status != 0)
+        return false;
     std::lock_guard guard(lock);
     cached = usable(trimmed);
-    return status == 0;
+    return true;
 }
 
 void setStoreForTesting(std::shared_ptr<Store> replacement)

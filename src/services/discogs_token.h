@@ -17,9 +17,9 @@ inline constexpr char kAccount[] = "discogs-token";
 std::optional<QString> value();
 
 // Stores the token (trimmed) in the keyring, or deletes it when blank, and makes it the
-// token in use for the rest of the process even if the keyring refused it. Returns whether
-// the keyring accepted it. A token with a control character is refused: nothing is stored
-// and the token in use stays as it was.
+// token in use for the rest of the process. Returns whether the keyring accepted it; when
+// it refused, the token in use stays as it was, so what is used is what the next run reads.
+// A token with a control character is refused the same way.
 bool set(const QString &token);
 
 // Where the token is kept: the keyring item unless a test puts another store in place.

@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace vorla {
 
 namespace {
@@ -123,6 +125,19 @@ QString ReleaseQuery::normalizedName(const QString &name)
 
 QString ReleaseQuery::normalizedCatalogNumber(const QString &number)
 {
+    // Plain ASCII, the usual case, is kept or dropped one unit at a time.
+    if (std::all_of(number.begin(), number.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        QString ascii;
+        ascii.reserve(number.size());
+        for (const QChar c : number) {
+            const char16_t u = c.unicode();
+            if (u >= u'A' && u <= u'Z')
+                ascii.append(QChar(u + (u'a' - u'A')));
+            else if ((u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9'))
+                ascii.append(c);
+        }
+        return ascii;
+    }
     QString result;
     for (const char32_t c : number.toLower().toUcs4()) {
         if (QChar::isLetterOrNumber(c))

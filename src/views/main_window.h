@@ -12,10 +12,13 @@
 #include "app/view_mode.h"
 
 #include <QList>
+#include <QDialog>
 #include <QMainWindow>
+#include <QPointer>
 #include <QSet>
 #include <QUuid>
 
+#include <memory>
 #include <optional>
 
 class QActionGroup;
@@ -28,10 +31,12 @@ class QVBoxLayout;
 namespace vorla {
 
 class AppState;
+class BatchMatcher;
 class MetadataRefresher;
 class ModelContext;
 class Record;
 class SearchEmptyView;
+class SettingsWindow;
 class VorlaCommands;
 
 class MainWindow : public QMainWindow
@@ -46,6 +51,8 @@ public:
     ModelContext *context() const { return m_context; }
     AppState *appState() const { return m_appState; }
     MetadataRefresher *refresher() const { return m_refresher; }
+    // The shared batch list the batch import sheet shows; set before the window is shown.
+    void setBatchMatcher(BatchMatcher *matcher) { m_batchMatcher = matcher; }
     VorlaCommands *commands() const { return m_commands; }
 
     // Browsing state; starts afresh with every launch. Setters notify only on real changes.
@@ -138,11 +145,18 @@ private:
     void updateTitle();
     void updateViewControls();
     void fetchMissingRequested();
+    void presentAddRecord();
+    void presentBatchImport();
+    void showSettings();
 
     ModelContext *m_context;
     AppState *m_appState;
     MetadataRefresher *m_refresher;
     VorlaCommands *m_commands = nullptr;
+    QPointer<QDialog> m_addRecordSheet;
+    BatchMatcher *m_batchMatcher = nullptr;
+    QPointer<QDialog> m_batchImportSheet;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
 
     std::optional<SidebarItem> m_sidebar = SidebarItem::all();
     QSet<QUuid> m_selection;

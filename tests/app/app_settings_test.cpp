@@ -73,3 +73,17 @@ TEST_F(AppSettingsTest, UnknownStoredValuesFallBack)
     EXPECT_EQ(settings.viewMode(), ViewMode::grid);
     EXPECT_DOUBLE_EQ(settings.tileSize(), 170.0);
 }
+
+TEST_F(AppSettingsTest, AnnouncesTheCurrencyWithItsCode)
+{
+    QSignalSpy spy(&settings, &AppSettings::currencyCodeChanged);
+    settings.setTileSize(180);
+    settings.setCurrencyCode(QStringLiteral("EUR"));
+    settings.setCurrencyCode(QStringLiteral("EUR"));
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toString(), QStringLiteral("EUR"));
+    // Removing the stored code announces the fallback now in force.
+    settings.remove(AppSettings::currencyCodeKey);
+    ASSERT_EQ(spy.count(), 2);
+    EXPECT_EQ(spy.at(1).at(0).toString(), settings.currencyCode());
+}

@@ -119,13 +119,17 @@ TEST_F(DiscogsTokenTest, SetOfBlankDeletesTheToken)
     EXPECT_EQ(DiscogsToken::value(), std::nullopt);
 }
 
-TEST_F(DiscogsTokenTest, RefusedSaveKeepsTheStoredTokenButUsesTheNewOne)
+TEST_F(DiscogsTokenTest, RefusedSaveKeepsTheStoredTokenAndTheOneInUse)
 {
     store->item = QStringLiteral("old");
     store->status = Keychain::kKeyringLocked;
+    EXPECT_EQ(DiscogsToken::value(), QStringLiteral("old"));
     EXPECT_FALSE(DiscogsToken::set(QStringLiteral("new")));
-    EXPECT_EQ(DiscogsToken::value(), QStringLiteral("new"));
+    EXPECT_EQ(DiscogsToken::value(), QStringLiteral("old"));
     EXPECT_EQ(store->item, QStringLiteral("old"));
+    // Removing fails the same way: the old token stays in use.
+    EXPECT_FALSE(DiscogsToken::set(QString()));
+    EXPECT_EQ(DiscogsToken::value(), QStringLiteral("old"));
 }
 
 TEST_F(DiscogsTokenTest, RefusesTokensWithControlCharacters)

@@ -119,8 +119,10 @@ TEST(ReleaseQuery, NormalizesNames)
 
 TEST(ReleaseQuery, NormalizesCatalogNumbers)
 {
-    for (const char *number : {"SHVL-804", "shvl 804", "S.H.V.L. 804", "SHVL804"}) {
+    for (const char *number : {"SHVL-804", "shvl 804", "S.H.V.L. 804", "SHVL804",
+             "SHVL–804", " shvl 804"}) {
         SCOPED_TRACE(number);
         EXPECT_EQ(ReleaseQuery::normalizedCatalogNumber(text(number)), text("shvl804"));
     }
+    EXPECT_EQ(ReleaseQuery::normalizedCatalogNumber(text("ÉMI-٣")), text("émi٣"));
 }

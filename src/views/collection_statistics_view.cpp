@@ -1,0 +1,281 @@
+#include "views/collection_statistics_view.h"
+
+#include "app/app_settings.h"
+#include "models/model_context.h"
+#include "models/record.h"
+#include "views/components/record_cover.h"
+#include "views/currency_format.h"
+#include "views/detail_section.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollArea>
+#include <QSet>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace vorla {
+
+namespace {
+
+constexpr int kTopGenres = 6;
+constexpr int kRecentCovers = 6;
+constexpr int kTilePadding = 12;
+
+bool newerFirst(const Record *a, const Record *b)
+{
+    if (a->dateAdded() != b->dateAdded())
+        return a->dateAdded() > b->dateAdded();
+    return a->id() < b->id();
+}
+
+} // namespace
+
+CollectionStatistics CollectionStatistics::of(const QList<Record *> &records)
+{
+    CollectionStatistics statistics;
+    statistics.records = records.size();
+    QSet<QString> artists;
+    artists.reserve(records.size() / 4);
+    for (const Record *record : records) {
+        artists.insert(record->artist().toLower());
+        if (record->isFavorite())
+            ++statistics.favorites;
+        if (const std::optional<double> price = record->purchasePrice())
+            statistics.spent += *price;
+    }
+    statistics.artists = artists.size();
+    statistics.topGenres = Record::genreCounts(records).mid(0, kTopGenres);
+    QList<Record *> newest(qMin<qsizetype>(kRecentCovers, records.size()));
+    std::partial_sort_copy(
+        records.begin(), records.end(), newest.begin(), newest.end(), newerFirst);
+    for (const Record *record : std::as_const(newest))
+        statistics.recent.append(record->id());
+    return statistics;
+}
+
+StatTile::StatTile(const QString &label, QWidget *parent)
+    : QWidget(parent)
+    , m_label(label)
+{
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setAccessibleName(label);
+}
+
+void StatTile::setValue(const QString &value)
+{
+    if (m_value == value)
+        return;
+    m_value = value;
+    setAccessibleDescription(value);
+    update();
+}
+
+QFont StatTile::valueFont() const
+{
+    QFont value = font();
+    value.setPointSizeF(value.pointSizeF() * 1.35);
+    value.setBold(true);
+    return value;
+}
+
+QFont StatTile::labelFont() const
+{
+    QFont caption = font();
+    caption.setPointSizeF(caption.pointSizeF() * 0.8);
+    return caption;
+}
+
+QSize StatTile::sizeHint() const
+{
+    const QFontMetrics value(valueFont());
+    const QFontMetrics caption(labelFont());
+    return { qMax(value.horizontalAdvance(m_value), caption.horizontalAdvance(m_label))
+            + 2 * kTilePadding,
+        value.height() + 2 + caption.height() + 2 * kTilePadding };
+}
+
+QSize StatTile::minimumSizeHint() const
+{
+    return { 60, sizeHint().height() };
+}
+
+void StatTile::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor fill = palette().color(QPalette::WindowText);
+    fill.setAlphaF(0.05);
+    QPainterPath box;
+    box.addRoundedRect(QRectF(rect()), 10, 10);
+    painter.fillPath(box, fill);
+
+    const int available = width() - 2 * kTilePadding;
+    QFont value = valueFont();
+    const QFontMetrics full(value);
+    const QFontMetrics caption(labelFont());
+    const int advance = full.horizontalAdvance(m_value);
+    if (advance > available && advance > 0)
+        value.setPointSizeF(value.pointSizeF() * qMax(0.6, qreal(available) / advance));
+    const QFontMetrics shrunk(value);
+    painter.setFont(value);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QRect valueRect(kTilePadding, kTilePadding, available, full.height());
+    painter.drawText(valueRect, Qt::AlignLeft | Qt::AlignVCenter,
+        shrunk.elidedText(m_value, Qt::ElideRight, available));
+    QColor secondary = palette().color(QPalette::WindowText);
+    secondary.setAlphaF(0.6);
+    painter.setPen(secondary);
+    painter.setFont(labelFont());
+    painter.drawText(QRect(kTilePadding, valueRect.bottom() + 3, available, caption.height()),
+        Qt::AlignLeft | Qt::AlignVCenter, caption.elidedText(m_label, Qt::ElideRight, available));
+}
+
+CollectionStatsView::CollectionStatsView(ModelContext *context, AppSettings &settings, QWidget *parent)
+    : QWidget(parent)
+    , m_context(context)
+    , m_settings(settings)
+{
+    setObjectName(QStringLiteral("collectionStatsView"));
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    outer->addWidget(scroll);
+    auto *content = new QWidget(scroll);
+    auto *layout = new QVBoxLayout(content);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->setSpacing(20);
+
+    auto *heading = new QLabel(tr("Your Collection"), content);
+    heading->setObjectName(QStringLiteral("statsHeading"));
+    QFont headingFont = heading->font();
+    headingFont.setPointSizeF(headingFont.pointSizeF() * 1.35);
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
+    layout->addWidget(heading);
+
+    auto *tiles = new QGridLayout;
+    tiles->setHorizontalSpacing(8);
+    tiles->setVerticalSpacing(10);
+    auto addTile = [&](const QString &name, const QString &label, int row, int column) {
+        auto *tile = new StatTile(label, content);
+        tile->setObjectName(name);
+        tiles->addWidget(tile, row, column);
+        return tile;
+    };
+    m_recordsTile = addTile(QStringLiteral("recordsTile"), tr("Records"), 0, 0);
+    m_artistsTile = addTile(QStringLiteral("artistsTile"), tr("Artists"), 0, 1);
+    m_favoritesTile = addTile(QStringLiteral("favoritesTile"), tr("Favorites"), 1, 0);
+    m_spentTile = addTile(QStringLiteral("spentTile"), tr("Spent"), 1, 1);
+    layout->addLayout(tiles);
+
+    m_genres = new DetailSection(tr("Top Genres"), content);
+    m_genres->setObjectName(QStringLiteral("topGenresSection"));
+    layout->addWidget(m_genres);
+    m_recent = new DetailSection(tr("Recently Added"), content);
+    m_recent->setObjectName(QStringLiteral("recentSection"));
+    auto *gridHolder = new QWidget(m_recent);
+    m_recentGrid = new QGridLayout(gridHolder);
+    m_recentGrid->setContentsMargins(0, 0, 0, 0);
+    m_recentGrid->setSpacing(8);
+    for (int column = 0; column < 3; ++column)
+        m_recentGrid->setColumnStretch(column, 1);
+    m_recent->contentLayout()->addWidget(gridHolder);
+    layout->addWidget(m_recent);
+    layout->addStretch(1);
+    scroll->setWidget(content);
+
+    m_reloadTimer.setSingleShot(true);
+    m_reloadTimer.setInterval(0);
+    connect(&m_reloadTimer, &QTimer::timeout, this, &CollectionStatsView::reload);
+    connect(context, &ModelContext::recordsInserted, this, &CollectionStatsView::scheduleReload);
+    connect(context, &ModelContext::recordsRemoved, this, &CollectionStatsView::scheduleReload);
+    connect(context, &ModelContext::recordsChanged, this, &CollectionStatsView::scheduleReload);
+    connect(&settings, &AppSettings::currencyCodeChanged, this, &CollectionStatsView::showSpent);
+    reload();
+}
+
+void CollectionStatsView::showEvent(QShowEvent *event)
+{
+    if (m_stale)
+        reload();
+    QWidget::showEvent(event);
+}
+
+void CollectionStatsView::scheduleReload()
+{
+    m_stale = true;
+    // A hidden view catches up when it is shown; edits in a row cost one count.
+    if (isVisible())
+        m_reloadTimer.start();
+}
+
+void CollectionStatsView::showSpent()
+{
+    m_spentTile->setValue(CurrencyFormat::format(
+        m_statistics.spent, m_settings.currencyCode(), CurrencyFormat::Precision::wholeUnits));
+}
+
+void CollectionStatsView::reload()
+{
+    m_reloadTimer.stop();
+    m_stale = false;
+    if (!m_context)
+        return;
+    m_statistics = CollectionStatistics::of(m_context->records());
+    m_recordsTile->setValue(QString::number(m_statistics.records));
+    m_artistsTile->setValue(QString::number(m_statistics.artists));
+    m_favoritesTile->setValue(QString::number(m_statistics.favorites));
+    showSpent();
+
+    QVBoxLayout *genreRows = m_genres->contentLayout();
+    while (QLayoutItem *item = genreRows->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    const QFont callout = calloutFont(font());
+    for (const auto &[genre, count] : std::as_const(m_statistics.topGenres)) {
+        auto *row = new QWidget(m_genres);
+        row->setObjectName(QStringLiteral("genreRow"));
+        auto *line = new QHBoxLayout(row);
+        line->setContentsMargins(0, 0, 0, 0);
+        auto *name = new QLabel(genre, row);
+        name->setObjectName(QStringLiteral("genreName"));
+        name->setTextFormat(Qt::PlainText);
+        name->setFont(callout);
+        auto *number = new QLabel(QLocale().toString(count), row);
+        number->setObjectName(QStringLiteral("genreCount"));
+        QFont digits = callout;
+        number->setFont(digits);
+        makeSecondary(number);
+        line->addWidget(name, 1);
+        line->addWidget(number);
+        genreRows->addWidget(row);
+    }
+    m_genres->setVisible(!m_statistics.topGenres.isEmpty());
+
+    while (QLayoutItem *item = m_recentGrid->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    for (qsizetype i = 0; i < m_statistics.recent.size(); ++i) {
+        const Record *record = m_context->record(m_statistics.recent[i]);
+        auto *cover = new RecordCover(m_recent);
+        cover->setObjectName(QStringLiteral("recentCover"));
+        cover->setCornerRadius(5);
+        cover->setRecord(record, false);
+        cover->setToolTip(record->artist() + QStringLiteral(" — ") + record->title());
+        m_recentGrid->addWidget(cover, int(i / 3), int(i % 3));
+    }
+    m_recent->setVisible(!m_statistics.recent.isEmpty());
+}
+
+} // namespace vorla
