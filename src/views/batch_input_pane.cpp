@@ -182,9 +182,7 @@ BatchInputPane::BatchInputPane(BatchMatcher *matcher, QWidget *parent)
     m_note->setObjectName(QStringLiteral("note"));
     m_note->setWordWrap(true);
     m_note->setTextFormat(Qt::PlainText);
-    QPalette notePalette = m_note->palette();
-    notePalette.setColor(QPalette::WindowText, QColor(0xd7, 0x3a, 0x2f));
-    m_note->setPalette(notePalette);
+    m_note->setStyleSheet(QStringLiteral("QLabel { color: #d70015; }"));
     m_note->hide();
     editorBox->addWidget(m_note);
     layout->addLayout(editorBox, 1);
@@ -197,6 +195,7 @@ BatchInputPane::BatchInputPane(BatchMatcher *matcher, QWidget *parent)
 
     auto *footer = new QHBoxLayout;
     footer->setContentsMargins(14, 14, 14, 14);
+    footer->setSpacing(8);
     m_cancel = new QPushButton(this);
     m_cancel->setObjectName(QStringLiteral("cancel"));
     m_cancel->setAutoDefault(false);

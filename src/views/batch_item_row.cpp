@@ -40,18 +40,15 @@ QColor faded(const QPalette &palette, qreal amount)
         text.blueF() + (back.blueF() - text.blueF()) * amount);
 }
 
-QLabel *label(const char *name, qreal scale, qreal fade, QWidget *parent)
+QLabel *label(const char *name, qreal scale, bool secondary, QWidget *parent)
 {
     auto *l = new QLabel(parent);
     l->setObjectName(QString::fromLatin1(name));
     QFont font = l->font();
     font.setPointSizeF(font.pointSizeF() * scale);
     l->setFont(font);
-    if (fade > 0) {
-        QPalette palette = l->palette();
-        palette.setColor(QPalette::WindowText, faded(palette, fade));
-        l->setPalette(palette);
-    }
+    if (secondary)
+        l->setForegroundRole(QPalette::PlaceholderText);
     l->setTextFormat(Qt::PlainText);
     return l;
 }
@@ -122,19 +119,19 @@ BatchItemRow::BatchItemRow(BatchMatcher *matcher, const QUuid &id, ThumbnailFetc
 
     auto *texts = new QVBoxLayout;
     texts->setSpacing(3);
-    m_line = label("line", 0.85, 0.35, this);
+    m_line = label("line", 0.85, true, this);
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPointSizeF(m_line->font().pointSizeF());
     m_line->setFont(mono);
     texts->addWidget(m_line);
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(6);
-    m_title = label("title", 1.0, 0, this);
+    m_title = label("title", 1.0, false, this);
     QFont bold = m_title->font();
     bold.setBold(true);
     m_title->setFont(bold);
     titleRow->addWidget(m_title);
-    m_badge = label("badge", 0.75, 0, this);
+    m_badge = label("badge", 0.75, false, this);
     QFont badgeFont = m_badge->font();
     badgeFont.setWeight(QFont::DemiBold);
     m_badge->setFont(badgeFont);
@@ -145,18 +142,16 @@ BatchItemRow::BatchItemRow(BatchMatcher *matcher, const QUuid &id, ThumbnailFetc
     titleRow->addWidget(m_badge);
     titleRow->addStretch(1);
     texts->addLayout(titleRow);
-    m_details = label("details", 0.85, 0.35, this);
+    m_details = label("details", 0.85, true, this);
     texts->addWidget(m_details);
-    m_hint = label("hint", 0.75, 0.55, this);
+    m_hint = label("hint", 0.8, true, this);
     texts->addWidget(m_hint);
-    m_placeholder = label("placeholder", 0.92, 0.35, this);
+    m_placeholder = label("placeholder", 0.92, true, this);
     m_placeholder->setWordWrap(true);
     texts->addWidget(m_placeholder);
-    m_earlierChoice = label("earlierChoice", 0.85, 0, this);
+    m_earlierChoice = label("earlierChoice", 0.85, false, this);
     m_earlierChoice->setWordWrap(true);
-    QPalette warning = m_earlierChoice->palette();
-    warning.setColor(QPalette::WindowText, kRed);
-    m_earlierChoice->setPalette(warning);
+    m_earlierChoice->setStyleSheet(QStringLiteral("QLabel { color: #d70015; }"));
     texts->addWidget(m_earlierChoice);
     layout->addLayout(texts, 1);
     layout->addSpacing(8);

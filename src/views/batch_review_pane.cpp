@@ -262,6 +262,7 @@ QWidget *BatchReviewPane::buildFooter()
     auto *footer = new QWidget(this);
     auto *layout = new QHBoxLayout(footer);
     layout->setContentsMargins(14, 14, 14, 14);
+    layout->setSpacing(8);
 
     auto *close = new QPushButton(tr("Close"), footer);
     close->setObjectName(QStringLiteral("close"));
@@ -277,10 +278,9 @@ QWidget *BatchReviewPane::buildFooter()
     connect(addMore, &QPushButton::clicked, this, &BatchReviewPane::addMoreRequested);
     layout->addWidget(addMore);
 
-    auto *clear = new QToolButton(footer);
+    auto *clear = new QPushButton(tr("Clear"), footer);
     clear->setObjectName(QStringLiteral("clear"));
-    clear->setText(tr("Clear"));
-    clear->setPopupMode(QToolButton::InstantPopup);
+    clear->setAutoDefault(false);
     auto *menu = new QMenu(clear);
     menu->addAction(tr("Clear Added && Skipped"), this, &BatchReviewPane::clearAddedAndSkipped)
         ->setObjectName(QStringLiteral("clearAddedSkipped"));
