@@ -3,7 +3,7 @@
 #include "app/batch_matcher.h"
 
 #include "app/debug_hooks.h"
-#include "models/error.h"
+#include "scanner/photo_analyzer.h"
 #include "services/metadata_service.h"
 
 #include <memory>
@@ -68,8 +68,9 @@ BatchMatcher::Lookups BatchMatcher::facadeLookups(Replay replay)
 BatchMatcher::Backend BatchMatcher::liveBackend()
 {
     Backend backend;
-    backend.analyze = [](const QUrl &, PhotoLayout, std::stop_token) -> QList<PhotoEvidence> {
-        throw Error(tr("Photo analysis is not available in this build."));
+    backend.analyze = [](const QUrl &url, PhotoLayout layout, std::stop_token stop) {
+        // Only local files can be read; anything else fails as an unreadable photo.
+        return PhotoAnalyzer::analyze(url.toLocalFile(), layout, stop);
     };
     backend.lookups = [] { return facadeLookups(&DebugHooks::replaySources); };
     return backend;

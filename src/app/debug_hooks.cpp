@@ -35,7 +35,7 @@ constexpr CommandEntry kCommands[] = {
     {"VORLA_MAKE_ICON", Runs::onMainThread, &makeIcon},
     {"VORLA_LOOKUP", Runs::asTask, &lookup},
     {"VORLA_SCAN_IMAGE", Runs::asTask, &scanImage},
-    {"VORLA_ANALYZE_PHOTO", Runs::asTask, nullptr},
+    {"VORLA_ANALYZE_PHOTO", Runs::asTask, &analyzePhoto},
     {"VORLA_READ_TEXT", Runs::asTask, &readText},
     {"VORLA_CSV_ROUNDTRIP", Runs::onMainThread, &csvRoundTrip},
 };

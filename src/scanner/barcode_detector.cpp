@@ -6,6 +6,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <QPolygon>
+#include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
@@ -76,10 +77,12 @@ QImage grayscaleWithin(const QImage &image, int maxSide)
     return gray;
 }
 
-// Turns the picture on a canvas large enough to keep every pixel.
-QImage turned(const QImage &gray, int degrees)
+// Turns the picture on a canvas large enough to keep every pixel; `forward` maps a point of
+// the picture onto the turned one.
+QImage turned(const QImage &gray, int degrees, cv::Matx23d &forward)
 {
     if (degrees == 90) {
+        forward = cv::Matx23d(0, -1, gray.height() - 1, 1, 0, 0);
         const cv::Mat source(gray.height(), gray.width(), CV_8UC1,
                              const_cast<uchar *>(gray.constBits()),
                              static_cast<size_t>(gray.bytesPerLine()));
@@ -97,6 +100,7 @@ QImage turned(const QImage &gray, int degrees)
                                                 degrees, 1.0);
     transform.at<double>(0, 2) += size / 2.0 - gray.width() / 2.0;
     transform.at<double>(1, 2) += size / 2.0 - gray.height() / 2.0;
+    forward = cv::Matx23d(transform);
     QImage result(size, size, QImage::Format_Grayscale8);
     cv::Mat target(size, size, CV_8UC1, result.bits(), static_cast<size_t>(result.bytesPerLine()));
     cv::warpAffine(source, target, transform, target.size(), cv::INTER_LINEAR, cv::BORDER_REPLICATE);
@@ -182,7 +186,18 @@ QList<DetectedBarcode> ZXingBarcodeDetector::detect(const QImage &image,
     const int limit = m_options.maxCodes;
 
     const QImage gray = grayscaleWithin(image, m_options.maxSide);
-    auto collect = [&found](const ZXing::Results &results) {
+    // The symbol's outline, mapped back from the turned picture it was read in.
+    auto boxOf = [&gray](const ZXing::Position &position, const cv::Matx23d &forward) {
+        cv::Matx23d back;
+        cv::invertAffineTransform(forward, back);
+        QPolygonF outline;
+        for (const ZXing::PointI &point : position) {
+            const cv::Vec2d p = back * cv::Vec3d(point.x, point.y, 1.0);
+            outline << QPointF(p[0] / gray.width(), p[1] / gray.height());
+        }
+        return outline.boundingRect().intersected(QRectF(0, 0, 1, 1));
+    };
+    auto collect = [&found, &boxOf](const ZXing::Results &results, const cv::Matx23d &forward) {
         for (const ZXing::Result &result : results) {
             if (!result.isValid())
                 continue;
@@ -190,17 +205,22 @@ QList<DetectedBarcode> ZXingBarcodeDetector::detect(const QImage &image,
                 result.format() == ZXing::BarcodeFormat::UPCA, QString::fromStdString(result.text()));
             if (text.isEmpty())
                 continue;
-            found.append({text, 1.0, symbologyOf(result.format())});
+            found.append({text, 1.0, symbologyOf(result.format()), boxOf(result.position(), forward)});
         }
     };
     // Scan lines run across rows, so upright and quarter-turned codes are read first; the 45
     // and 135 degree turns catch the tilts in between.
     auto scan = [&](const QImage &picture) {
-        collect(read(picture, hints, limit));
-        collect(read(turned(picture, 90), hints, limit));
+        auto readTurned = [&](int degrees) {
+            cv::Matx23d forward;
+            const QImage turnedPicture = turned(picture, degrees, forward);
+            collect(read(turnedPicture, hints, limit), forward);
+        };
+        collect(read(picture, hints, limit), cv::Matx23d(1, 0, 0, 0, 1, 0));
+        readTurned(90);
         if (found.isEmpty() && m_options.findTilted) {
-            collect(read(turned(picture, 45), hints, limit));
-            collect(read(turned(picture, 135), hints, limit));
+            readTurned(45);
+            readTurned(135);
         }
     };
     scan(gray);
@@ -210,7 +230,11 @@ QList<DetectedBarcode> ZXingBarcodeDetector::detect(const QImage &image,
 
     QList<DetectedBarcode> unique;
     for (const DetectedBarcode &barcode : std::as_const(found)) {
-        if (!unique.contains(barcode))
+        // The first reading of a code, and its box, stand for all.
+        const bool seen = std::any_of(unique.begin(), unique.end(), [&](const DetectedBarcode &kept) {
+            return kept.payload == barcode.payload && kept.symbology == barcode.symbology;
+        });
+        if (!seen)
             unique.append(barcode);
     }
     return unique;

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QRectF>
 #include <QString>
 
 #include <optional>
@@ -19,6 +20,9 @@ struct DetectedBarcode {
     // What the decoder read, having verified the symbol's own check digit; none when the
     // detector cannot tell.
     std::optional<BarcodeSymbology> symbology = std::nullopt;
+    // Where the symbol stands, as fractions of the image's width and height from its top-left
+    // corner; empty when the detector cannot tell.
+    QRectF box = QRectF();
 
     bool operator==(const DetectedBarcode &) const = default;
 };

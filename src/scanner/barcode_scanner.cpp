@@ -6,8 +6,6 @@
 #include "core/text_util.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QImageReader>
 #include <QTimer>
 #include <QVideoFrameFormat>
 
@@ -23,28 +21,13 @@ constexpr int kStillMaxSide = 2048;
 // a photo of the whole sleeve is not lost to the reduction.
 constexpr int kStillRetrySide = 3072;
 
-QString quotedName(const QString &path)
-{
-    return u'\u201C' + QFileInfo(path).fileName() + u'\u201D';
-}
-
 QStringList scanImageFile(const QString &path, const BarcodeDetector &detector,
                           const BarcodeDetector &largerDetector)
 {
-    ImageFileProblem problem = ImageFileProblem::none;
-    const QImage image = readUprightImage(path, kStillMaxSide, &problem);
-    if (image.isNull()) {
-        if (problem == ImageFileProblem::missing)
-            throw Error(QStringLiteral("The file %1 couldn\u2019t be opened because there is no "
-                                       "such file.")
-                            .arg(quotedName(path)));
-        throw Error(QStringLiteral("The file %1 couldn\u2019t be opened because it isn\u2019t "
-                                   "in the correct format.")
-                        .arg(quotedName(path)));
-    }
+    const QImage image = loadUprightImage(path, kStillMaxSide);
     const QList<BarcodeSymbology> &symbologies = BarcodeScanner::imageSymbologies();
     QList<DetectedBarcode> found = detector.detect(image, symbologies);
-    const QSize stored = QImageReader(path).size();
+    const QSize stored = uprightImageSize(path);
     if (found.isEmpty() && std::max(stored.width(), stored.height()) > kStillMaxSide) {
         const QImage larger = readUprightImage(path, kStillRetrySide);
         if (!larger.isNull())

@@ -6,6 +6,7 @@
 #include <tesseract/resultiterator.h>
 
 #include <algorithm>
+#include <dlfcn.h>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -13,6 +14,20 @@
 namespace vorla {
 
 namespace {
+
+// Tesseract parallelises inside one reading with OpenMP, whose threads spin while they wait.
+// Readings here run side by side on threads of their own, so those inner threads only
+// oversubscribe the machine: on a busy one a reading then takes a hundred times longer. One
+// level of parallelism is kept, ours. libgomp is already loaded with Tesseract.
+void keepReadingsSingleThreaded()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        using SetLevels = void (*)(int);
+        if (auto set = reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels")))
+            set(0);
+    });
+}
 
 // Engines are costly to start (the model is loaded per engine) and not thread-safe: each
 // reading borrows one for its thread and gives it back.
@@ -59,6 +74,7 @@ public:
                 return Engine(engine, Returner{this});
             }
         }
+        keepReadingsSingleThreaded();
         auto engine = std::make_unique<tesseract::TessBaseAPI>();
         // No dictionaries: catalog numbers are no words, and loading them dominates start-up.
         const std::vector<std::string> names = {
@@ -130,8 +146,10 @@ public:
             std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
             if (!text)
                 continue;
+            const QRectF box(double(left) / gray.width(), double(top) / gray.height(),
+                             double(right - left) / gray.width(), double(bottom - top) / gray.height());
             lines.append({QString::fromUtf8(text.get()),
-                          confidenceFromTesseract(it->Confidence(tesseract::RIL_TEXTLINE))});
+                          confidenceFromTesseract(it->Confidence(tesseract::RIL_TEXTLINE)), box});
         } while (it->Next(tesseract::RIL_TEXTLINE));
         return lines;
     }

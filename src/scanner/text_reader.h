@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QRectF>
 #include <QString>
 
 #include <memory>
@@ -14,6 +15,9 @@ struct TextObservation {
     QString text;
     // 0 to 1.
     double confidence = 0;
+    // Where the line stands, as fractions of the image's width and height from its top-left
+    // corner; empty when the reader cannot tell.
+    QRectF box = QRectF();
 
     bool operator==(const TextObservation &) const = default;
 };

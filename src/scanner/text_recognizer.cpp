@@ -95,6 +95,28 @@ QStringList dedupedIgnoringCase(const QStringList &texts)
     return result;
 }
 
+// A match whose letters, all together or run by run, are only noise words: "LP 33", and the
+// label line "STEREO 33 RPM", whose letters "STEREORPM" are no one word.
+bool isNoise(const QString &match)
+{
+    QString letters;
+    QStringList runs(QString{});
+    for (QChar c : match) {
+        if (c.isLetter()) {
+            letters.append(c);
+            runs.back().append(c);
+        } else if (!runs.back().isEmpty()) {
+            runs.append(QString());
+        }
+    }
+    if (letters.isEmpty())
+        return false;
+    if (noise().contains(letters))
+        return true;
+    return std::all_of(runs.begin(), runs.end(),
+                       [](const QString &run) { return run.isEmpty() || noise().contains(run); });
+}
+
 bool hasLetter(const QString &text)
 {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
@@ -131,11 +153,7 @@ RecognizedText recognize(const QString &path)
 
 RecognizedText recognize(const QString &path, const TextReader &reader)
 {
-    const QImage image = readUprightImage(path, kMaxImageSide);
-    if (image.isNull())
-        throw Error(QStringLiteral(
-            "The file couldn\u2019t be opened because it isn\u2019t in the correct format."));
-    return recognize(image, reader);
+    return recognize(loadUprightImage(path, kMaxImageSide), reader);
 }
 
 RecognizedText recognize(const QImage &image)
@@ -207,12 +225,7 @@ QStringList catalogNumberCandidates(const QStringList &lines)
             QRegularExpressionMatchIterator matches = pattern.globalMatch(upper);
             while (matches.hasNext()) {
                 const QString match = trimmedSpacesAndTabs(matches.next().captured(0));
-                QString letters;
-                for (QChar c : match) {
-                    if (c.isLetter())
-                        letters.append(c);
-                }
-                if (!letters.isEmpty() && noise().contains(letters))
+                if (isNoise(match))
                     continue;
                 const bool allNumbers =
                     std::all_of(match.begin(), match.end(), [](QChar c) { return c.isNumber(); });

@@ -4,6 +4,7 @@
 
 #include "app/debug_hooks.h"
 #include "isolated_settings.h"
+#include "scanner/photo_fixtures.h"
 #include "services/metadata_service.h"
 #include "support/scripted_transport.h"
 
@@ -23,6 +24,25 @@ QString u8(const char *text)
 
 const QByteArray kHit = R"({"results": [
     {"id": 31, "title": "Ana Lua - Low Harbour", "format": ["Vinyl", "LP"], "catno": "ABC-1234"}]})";
+
+// Recorded answers for the shelves below. Catalog numbers are searched first; where one is
+// not on record, the spine's words are searched next.
+const QByteArray kRecordedShelf = R"({
+    "catno:ABC-1234": {"results": [
+        {"id": 12, "title": "Someone - Harbour Songs", "catno": "ABC-1235",
+         "format": ["Vinyl"], "community": {"have": 5}},
+        {"id": 11, "title": "Ana Lua & The Tides - Low Harbour", "catno": "ABC-1234",
+         "format": ["Vinyl", "LP"], "community": {"have": 40}}]},
+    "q:gull choir ferries": {"results": [
+        {"id": 21, "title": "Gull Choir - Eastward", "catno": "GC-1", "format": ["Vinyl"]}]},
+    "q:northbound lanterns gulls over water marta quell": {"results": [
+        {"id": 31, "title": "M. Quell - Sea Songs", "catno": "SQ-77", "format": ["Vinyl"]}]},
+    "tracks:SQ-77": {"tracklist": [
+        {"position": "A1", "title": "Northbound"}, {"position": "A2", "title": "Lanterns"},
+        {"position": "B1", "title": "Gulls Over Water"}]},
+    "catno:EW 4412": {"results": [
+        {"id": 41, "title": "Marta Quell - Eastward", "catno": "EW-4412", "format": ["Vinyl"]}]}
+})";
 
 class BatchMatcherLookupsTest : public testing::Test
 {
@@ -127,20 +147,7 @@ TEST_F(BatchMatcherLookupsTest, ClearingCancelsTheRequestInFlightAndSendsNoMore)
 // one left for review, one confirmed by its tracklist.
 TEST_F(BatchMatcherLookupsTest, RecordedSearchesMatchAShelfWithoutTheNetwork)
 {
-    const auto replay = recording(R"({
-        "catno:ABC-1234": {"results": [
-            {"id": 12, "title": "Someone - Harbour Songs", "catno": "ABC-1235",
-             "format": ["Vinyl"], "community": {"have": 5}},
-            {"id": 11, "title": "Ana Lua & The Tides - Low Harbour", "catno": "ABC-1234",
-             "format": ["Vinyl", "LP"], "community": {"have": 40}}]},
-        "q:gull choir ferries": {"results": [
-            {"id": 21, "title": "Gull Choir - Eastward", "catno": "GC-1", "format": ["Vinyl"]}]},
-        "q:northbound lanterns gulls over water marta quell": {"results": [
-            {"id": 31, "title": "M. Quell - Sea Songs", "catno": "SQ-77", "format": ["Vinyl"]}]},
-        "tracks:SQ-77": {"tracklist": [
-            {"position": "A1", "title": "Northbound"}, {"position": "A2", "title": "Lanterns"},
-            {"position": "B1", "title": "Gulls Over Water"}]}
-    })");
+    const auto replay = recording(kRecordedShelf);
     ASSERT_TRUE(replay);
 
     const auto spine = [](const QStringList &lines) {
@@ -212,4 +219,53 @@ TEST_F(BatchMatcherLookupsTest, SettingsChangedDuringAWorkerServeOnlyLaterWorker
     const BatchMatcher::Lookups later = BatchMatcher::facadeLookups(noReplay);
     later.search(words("low harbour"), {});
     EXPECT_FALSE(hostsAsked().contains(u8("musicbrainz.org")));
+}
+
+// From a generated shelf photo, read by the real analyzer, to matched and added records,
+// with recorded searches in place of the web services.
+TEST_F(BatchMatcherLookupsTest, ShelfPhotoMatchedFromRecordedSearches)
+{
+    const QImage shelf = shelfPhoto({ { u8("LOW HARBOUR  ANA LUA  ABC-1234"), true },
+                                        { u8("GULL CHOIR  FERRIES  GC-5521"), false },
+                                        { u8("EASTWARD  MARTA QUELL  EW 4412"), true } },
+        1200, 900);
+    const QString path = dir.filePath(u8("shelf.png"));
+    ASSERT_TRUE(shelf.save(path));
+    const auto replay = recording(kRecordedShelf);
+    ASSERT_TRUE(replay);
+
+    BatchMatcher::Backend backend = BatchMatcher::liveBackend();
+    backend.lookups = [replay] { return BatchMatcher::facadeLookups([replay] { return replay; }); };
+    BatchMatcher matcher(backend);
+    ModelContext store(dir.filePath(u8("Vorla.store")));
+    auto owned = std::make_unique<Record>();
+    owned->setDiscogsReleaseID(41);
+    store.insert(std::move(owned));
+    store.save();
+    matcher.setContext(&store);
+
+    matcher.enqueue({ QUrl::fromLocalFile(path) }, PhotoLayout::automatic);
+    // Text reading is slow under the sanitizers on a busy machine.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !matcher.isRunning(); }, 240000));
+
+    const QList<BatchItem> &items = matcher.items();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0].line, u8("shelf.png \u00B7 spine 1: LOW HARBOUR ANALUA ABC-1234"));
+    EXPECT_EQ(items[0].status.kind, BatchItem::Status::Kind::matched);
+    EXPECT_EQ(items[0].chosenID, u8("discogs:11"));
+    EXPECT_TRUE(items[0].isAdded());
+    EXPECT_EQ(items[1].status.kind, BatchItem::Status::Kind::needsReview);
+    EXPECT_EQ(items[1].chosenID, u8("discogs:21"));
+    EXPECT_FALSE(items[1].include);
+    EXPECT_EQ(items[2].status.kind, BatchItem::Status::Kind::matched);
+    EXPECT_TRUE(items[2].alreadyOwned);
+    EXPECT_FALSE(items[2].isAdded());
+    EXPECT_FALSE(items[2].include);
+    EXPECT_EQ(matcher.photosAnalyzed(), 1);
+
+    ModelContext reopened(dir.filePath(u8("Vorla.store")));
+    ASSERT_EQ(reopened.records().size(), 2);
+    EXPECT_EQ(reopened.records()[1]->title(), u8("Low Harbour"));
+    EXPECT_EQ(reopened.records()[1]->catalogNumber(), u8("ABC-1234"));
+    EXPECT_TRUE(transport.requests().isEmpty());
 }

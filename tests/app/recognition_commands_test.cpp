@@ -84,5 +84,5 @@ TEST(ReadTextCommand, PrintsCatalogNumbersLinesAndTheSearch)
     EXPECT_EQ(DebugHooks::readText(writeTextFile(dir), out), 0);
     out.flush();
     EXPECT_EQ(output,
-              u"Error: The file couldn\u2019t be opened because it isn\u2019t in the correct format.\n"_s);
+              u"Error: The file \u201Cnotes.txt\u201D couldn\u2019t be opened because it isn\u2019t in the correct format.\n"_s);
 }
