@@ -10,7 +10,9 @@
 #include "views/add_record_results_pane.h"
 #include "views/add_record_search_pane.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -713,6 +715,30 @@ TEST_F(AddRecordSheetTest, TextReadFromAnImageOffersTokens)
     // Switching back clears the reading.
     find<QToolButton>("targetBarcode")->click();
     EXPECT_FALSE(state().recognized().has_value());
+}
+
+TEST_F(AddRecordSheetTest, APastedPictureIsReadLikeAChosenPhoto)
+{
+    QString read;
+    services->onScanImage = [&read](const QString &path) {
+        read = path;
+        EXPECT_TRUE(QImage(path).size() == QSize(40, 30));
+        return QStringList();
+    };
+    open(AddMode::scan, { { u"VORLA_NO_CAMERA"_s, u"1"_s } }, {});
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QApplication::clipboard()->setImage(picture);
+    QLineEdit *field = sheet->findChild<AddRecordCameraPane *>()->barcodeField();
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return state().status().kind == Kind::info; }, 5000));
+    EXPECT_EQ(state().status().message, u"No barcode found in that image."_s);
+    EXPECT_TRUE(read.contains(u"vorla-pasted"_s));
+    // The picture's file is gone once read.
+    EXPECT_FALSE(QFile::exists(read));
+    EXPECT_EQ(field->text(), QString());
+    QApplication::clipboard()->clear();
 }
 
 TEST(AddRecordCameraPane, OtherLinesLeaveOutCatalogNumbersAndStopAtSixteen)
