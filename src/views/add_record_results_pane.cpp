@@ -182,7 +182,7 @@ void AddRecordResultsPane::rebuild()
     m_thumbnails = std::stop_source();
     const QSignalBlocker blocker(m_list);
     m_list->clear();
-    const OwnedReleases owned(m_context->records());
+    const OwnedReleases owned(m_context->records(), m_state->candidates());
     for (const ReleaseCandidate &candidate : m_state->candidates()) {
         auto *item = new QListWidgetItem(m_list);
         item->setData(Qt::UserRole, candidate.id());
