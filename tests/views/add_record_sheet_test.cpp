@@ -741,6 +741,27 @@ TEST_F(AddRecordSheetTest, APastedPictureIsReadLikeAChosenPhoto)
     QApplication::clipboard()->clear();
 }
 
+TEST_F(AddRecordSheetTest, StagingVariablesActOnlyInTheirMode)
+{
+    services->onRecognizeFile = [](const QString &) { return RecognizedText { { u"CL 1355"_s }, { u"CL 1355"_s } }; };
+    const QHash<QString, QString> staged { { u"VORLA_SNAPSHOT_QUERY"_s, u"kind of blue"_s },
+        { u"VORLA_SNAPSHOT_READ_TEXT"_s, u"/photos/label.jpg"_s }, { u"VORLA_NO_CAMERA"_s, u"1"_s } };
+
+    open(AddMode::search, staged, {});
+    ASSERT_TRUE(QTest::qWaitFor([this] { return services->calls(services->searches).size() == 1; }, 5000));
+    EXPECT_EQ(services->calls(services->searches), QStringList { u"kind of blue"_s });
+    EXPECT_EQ(state().queryText(), u"kind of blue"_s);
+    EXPECT_TRUE(services->calls(services->images).isEmpty());
+    EXPECT_EQ(state().scanTarget(), AddRecordState::ScanTarget::barcode);
+
+    open(AddMode::scan, staged, {});
+    ASSERT_TRUE(QTest::qWaitFor([this] { return state().recognized().has_value(); }, 5000));
+    EXPECT_EQ(state().scanTarget(), AddRecordState::ScanTarget::text);
+    EXPECT_EQ(services->calls(services->images), QStringList { u"/photos/label.jpg"_s });
+    EXPECT_EQ(state().queryText(), u"CL 1355"_s);
+    EXPECT_EQ(services->calls(services->searches).size(), 1);
+}
+
 TEST(AddRecordCameraPane, OtherLinesLeaveOutCatalogNumbersAndStopAtSixteen)
 {
     RecognizedText text;
