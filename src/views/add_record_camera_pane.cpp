@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -330,18 +331,10 @@ AddRecordCameraPane::AddRecordCameraPane(
 
     auto *paste = new QShortcut(QKeySequence::Paste, this);
     paste->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(paste, &QShortcut::activated, this, [this] {
-        const QMimeData *data = QApplication::clipboard()->mimeData();
-        if (!data)
-            return;
-        if (data->hasImage()) {
-            const QImage image = qvariant_cast<QImage>(data->imageData());
-            if (!image.isNull())
-                emit imagePasted(image);
-        } else if (data->hasUrls() && !data->urls().isEmpty() && data->urls().first().isLocalFile()) {
-            emit imageDropped(data->urls().first().toLocalFile());
-        }
-    });
+    connect(paste, &QShortcut::activated, this, &AddRecordCameraPane::pasteImage);
+    // The fields take Ctrl+V themselves; a picture on the clipboard is still read.
+    m_barcodeField->installEventFilter(this);
+    m_queryField->installEventFilter(this);
 
     connect(state, &AddRecordState::scanTargetChanged, this, &AddRecordCameraPane::updateTarget);
     connect(state, &AddRecordState::readingTextChanged, this, [this] {
@@ -420,8 +413,33 @@ void AddRecordCameraPane::showEvent(QShowEvent *event)
         m_barcodeField->setFocus();
 }
 
+bool AddRecordCameraPane::pasteImage()
+{
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    if (!data)
+        return false;
+    if (data->hasImage()) {
+        const QImage image = qvariant_cast<QImage>(data->imageData());
+        if (image.isNull())
+            return false;
+        emit imagePasted(image);
+        return true;
+    }
+    if (data->hasUrls() && !data->urls().isEmpty() && data->urls().first().isLocalFile()) {
+        emit imageDropped(data->urls().first().toLocalFile());
+        return true;
+    }
+    return false;
+}
+
 bool AddRecordCameraPane::eventFilter(QObject *watched, QEvent *event)
 {
+    if ((watched == m_barcodeField || watched == m_queryField) && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Paste)) {
+        const QMimeData *data = QApplication::clipboard()->mimeData();
+        if (data && !data->hasText() && pasteImage())
+            return true;
+    }
     if (watched == m_box && event->type() == QEvent::DragEnter) {
         auto *drag = static_cast<QDragEnterEvent *>(event);
         if (drag->mimeData()->hasUrls())

@@ -56,6 +56,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Reads the picture or the image file on the clipboard; false when it holds neither.
+    bool pasteImage();
     void updateTarget();
     void updateCameraArea();
     void updateHint();

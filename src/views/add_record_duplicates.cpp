@@ -6,27 +6,42 @@
 #include "services/release_candidate.h"
 
 #include <QCoreApplication>
+#include <QHash>
 
 namespace vorla {
 
-OwnedReleases::OwnedReleases(const QList<Record *> &records)
+OwnedReleases::OwnedReleases(
+    const QList<Record *> &records, const QList<ReleaseCandidate> &candidates)
 {
+    QHash<qint64, QStringList> discogs;
+    QHash<QString, QStringList> musicBrainz;
+    for (const ReleaseCandidate &candidate : candidates) {
+        if (candidate.source == MetadataSource::musicBrainz) {
+            musicBrainz[candidate.sourceID].append(candidate.id());
+            continue;
+        }
+        // Compared as decimal text: "0123" or "+123" is no stored id's text.
+        bool ok = false;
+        const qint64 id = candidate.sourceID.toLongLong(&ok);
+        if (ok && QString::number(id) == candidate.sourceID)
+            discogs[id].append(candidate.id());
+    }
     for (const Record *record : records) {
-        if (record->discogsReleaseID())
-            m_discogs.insert(*record->discogsReleaseID());
-        if (record->musicBrainzID())
-            m_musicBrainz.insert(*record->musicBrainzID());
+        if (!discogs.isEmpty() && record->discogsReleaseID()) {
+            if (const auto found = discogs.constFind(*record->discogsReleaseID()); found != discogs.cend())
+                m_owned.unite(QSet<QString>(found->begin(), found->end()));
+        }
+        if (!musicBrainz.isEmpty() && record->musicBrainzID()) {
+            if (const auto found = musicBrainz.constFind(*record->musicBrainzID());
+                found != musicBrainz.cend())
+                m_owned.unite(QSet<QString>(found->begin(), found->end()));
+        }
     }
 }
 
 bool OwnedReleases::contains(const ReleaseCandidate &candidate) const
 {
-    if (candidate.source == MetadataSource::musicBrainz)
-        return m_musicBrainz.contains(candidate.sourceID);
-    // Compared as decimal text: "0123" or "+123" is no stored id's text.
-    bool ok = false;
-    const qint64 id = candidate.sourceID.toLongLong(&ok);
-    return ok && QString::number(id) == candidate.sourceID && m_discogs.contains(id);
+    return m_owned.contains(candidate.id());
 }
 
 qsizetype matchingRecordCount(const QList<Record *> &records, const RecordDraft &draft)

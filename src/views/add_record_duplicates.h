@@ -14,16 +14,15 @@ class Record;
 struct RecordDraft;
 struct ReleaseCandidate;
 
-// The service ids of the stored records, gathered once for a whole list of candidates.
+// Which of a list of candidates the stored records hold, found in one pass over the records.
 class OwnedReleases
 {
 public:
-    explicit OwnedReleases(const QList<Record *> &records);
+    OwnedReleases(const QList<Record *> &records, const QList<ReleaseCandidate> &candidates);
     bool contains(const ReleaseCandidate &candidate) const;
 
 private:
-    QSet<qint64> m_discogs;
-    QSet<QString> m_musicBrainz;
+    QSet<QString> m_owned;
 };
 
 // Records that are the draft's release: the same Discogs id, else the same MusicBrainz id,

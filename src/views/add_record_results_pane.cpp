@@ -4,28 +4,32 @@
 #include "models/model_context.h"
 #include "views/add_record_duplicates.h"
 #include "views/add_record_services.h"
-#include "views/components/cover_views.h"
-#include "views/components/symbol_icon.h"
+#include "views/components/cover_painter.h"
 
-#include <QHBoxLayout>
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QPointer>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vorla {
 
 namespace {
 
-QLabel *secondaryLabel(const QString &text, QWidget *parent, qreal scale = 0.9)
-{
-    auto *label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setPointSizeF(font.pointSizeF() * scale);
-    label->setFont(font);
-    label->setForegroundRole(QPalette::PlaceholderText);
-    return label;
-}
+enum Role {
+    IdRole = Qt::UserRole,
+    OwnedRole,
+    ArtistRole,
+    DetailsRole,
+    LabelRole,
+    CatalogNumberRole,
+    SourceRole,
+    SeedRole,
+    ThumbnailRole,
+};
 
 QString sourceName(MetadataSource source)
 {
@@ -33,70 +37,145 @@ QString sourceName(MetadataSource source)
                                                  : QStringLiteral("Discogs");
 }
 
-QWidget *candidateRow(const ReleaseCandidate &candidate, bool owned, DataCover **cover)
+QFont scaled(QFont font, qreal scale)
 {
-    auto *row = new QWidget;
-    row->setObjectName(QStringLiteral("candidateRow"));
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(6, 4, 6, 4);
-    layout->setSpacing(12);
-
-    *cover = new DataCover(row);
-    (*cover)->setCornerRadius(5);
-    (*cover)->setSeed(candidate.artist + candidate.title);
-    (*cover)->setFixedSize(56, 56);
-    layout->addWidget(*cover);
-
-    auto *facts = new QVBoxLayout;
-    facts->setSpacing(3);
-    auto *titleRow = new QHBoxLayout;
-    titleRow->setSpacing(6);
-    auto *title = new QLabel(candidate.title, row);
-    title->setObjectName(QStringLiteral("candidateTitle"));
-    QFont bold = title->font();
-    bold.setBold(true);
-    title->setFont(bold);
-    titleRow->addWidget(title);
-    if (owned) {
-        auto *badge = new QLabel(AddRecordResultsPane::tr("In Collection"), row);
-        badge->setObjectName(QStringLiteral("inCollectionBadge"));
-        QFont small = badge->font();
-        small.setPointSizeF(small.pointSizeF() * 0.8);
-        small.setWeight(QFont::DemiBold);
-        badge->setFont(small);
-        badge->setStyleSheet(QStringLiteral(
-            "QLabel { color: #1e8a3c; background: rgba(52, 199, 89, 50); border-radius: 7px;"
-            " padding: 1px 6px; }"));
-        titleRow->addWidget(badge);
-    }
-    titleRow->addStretch(1);
-    facts->addLayout(titleRow);
-    facts->addWidget(secondaryLabel(candidate.artist, row, 1.0));
-    auto *details = secondaryLabel(AddRecordResultsPane::detailsLine(candidate), row);
-    details->setObjectName(QStringLiteral("candidateDetails"));
-    facts->addWidget(details);
-    layout->addLayout(facts, 1);
-
-    auto *source = new QVBoxLayout;
-    source->setSpacing(3);
-    auto *label = new QLabel(candidate.label, row);
-    QFont caption = label->font();
-    caption.setPointSizeF(caption.pointSizeF() * 0.9);
-    label->setFont(caption);
-    auto *catalog = secondaryLabel(candidate.catalogNumber, row);
-    QFont mono = catalog->font();
-    mono.setFamily(QStringLiteral("monospace"));
-    mono.setStyleHint(QFont::Monospace);
-    catalog->setFont(mono);
-    auto *service = secondaryLabel(sourceName(candidate.source), row, 0.8);
-    for (QLabel *line : { label, catalog, service }) {
-        line->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        line->setMaximumWidth(200);
-        source->addWidget(line, 0, Qt::AlignRight);
-    }
-    layout->addLayout(source);
-    return row;
+    font.setPointSizeF(font.pointSizeF() * scale);
+    return font;
 }
+
+// One candidate a row, painted: a list of fifty rows is built in a few milliseconds.
+class CandidateRowDelegate : public QStyledItemDelegate
+{
+public:
+    explicit CandidateRowDelegate(QWidget *list)
+        : QStyledItemDelegate(list)
+    {
+        // The row's fonts and the placeholder drawn once ahead, so that the first list of
+        // candidates does not wait for their font engines.
+        QImage scratch(64, 64, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&scratch);
+        const Fonts fonts(list->font());
+        for (const QFont &font : { fonts.base, fonts.bold, fonts.caption, fonts.small, fonts.mono, fonts.badge }) {
+            painter.setFont(font);
+            painter.drawText(0, 20, QStringLiteral("Ag1"));
+        }
+        paintSquareImage(painter, QRectF(0, 0, 56, 56), QImage(), QString(), 5, list->palette());
+    }
+
+    struct Fonts
+    {
+        explicit Fonts(const QFont &font)
+            : base(font)
+            , bold(font)
+            , caption(scaled(font, 0.9))
+            , small(scaled(font, 0.8))
+            , mono(caption)
+            , badge(small)
+        {
+            bold.setBold(true);
+            mono.setStyleHint(QFont::Monospace);
+            mono.setFamily(QStringLiteral("monospace"));
+            badge.setWeight(QFont::DemiBold);
+        }
+        QFont base, bold, caption, small, mono, badge;
+    };
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const override
+    {
+        const QFontMetrics metrics(option.font);
+        return { 320, std::max(64, metrics.height() * 3 + 14) };
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+        const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem panel = option;
+        initStyleOption(&panel, index);
+        panel.text.clear();
+        panel.icon = QIcon();
+        const QWidget *widget = option.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &panel, painter, widget);
+
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette &palette = option.palette;
+        const QColor text = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+        QColor secondary = text;
+        secondary.setAlphaF(0.65);
+        QColor tertiary = text;
+        tertiary.setAlphaF(0.45);
+
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        const QRect rect = option.rect.adjusted(8, 4, -8, -4);
+        const QRectF cover(rect.left(), rect.center().y() - 28 + 1, 56, 56);
+        paintSquareImage(*painter, cover, index.data(ThumbnailRole).value<QImage>(),
+            index.data(SeedRole).toString(), 5, palette);
+
+        const int right = rect.right();
+        const int columnWidth = std::min(200, rect.width() / 3);
+        const QRect facts(int(cover.right()) + 12, rect.top(), right - int(cover.right()) - 24 - columnWidth,
+            rect.height());
+        const QRect source(right - columnWidth, rect.top(), columnWidth, rect.height());
+
+        const Fonts fonts(option.font);
+        const QFont &base = fonts.base, &bold = fonts.bold, &caption = fonts.caption,
+                    &small = fonts.small, &mono = fonts.mono, &badgeFont = fonts.badge;
+
+        // Three lines in the facts column, three in the source column, centred as blocks.
+        auto lines = [&](const QRect &box, const QList<std::pair<QFont, QString>> &rows,
+                         const QList<QColor> &colors, Qt::Alignment alignment, int reserve = 0) {
+            int height = 0;
+            for (const auto &row : rows)
+                height += QFontMetrics(row.first).height() + 3;
+            int y = box.center().y() - height / 2;
+            QList<int> widths;
+            for (qsizetype i = 0; i < rows.size(); ++i) {
+                const QFontMetrics metrics(rows[i].first);
+                const int width = box.width() - (i == 0 ? reserve : 0);
+                const QString elided = metrics.elidedText(rows[i].second, Qt::ElideRight, width);
+                painter->setFont(rows[i].first);
+                painter->setPen(colors[i]);
+                painter->drawText(QRect(box.left(), y, box.width() - (i == 0 ? reserve : 0),
+                                      metrics.height()),
+                    alignment | Qt::AlignVCenter, elided);
+                widths.append(metrics.horizontalAdvance(elided));
+                y += metrics.height() + 3;
+            }
+            return widths;
+        };
+        const bool owned = index.data(OwnedRole).toBool();
+        const QString badge = AddRecordResultsPane::tr("In Collection");
+        const int badgeWidth = owned ? QFontMetrics(badgeFont).horizontalAdvance(badge) + 12 + 6 : 0;
+        const QList<int> widths = lines(facts,
+            { { bold, index.data(Qt::DisplayRole).toString() },
+                { base, index.data(ArtistRole).toString() },
+                { caption, index.data(DetailsRole).toString() } },
+            { text, secondary, secondary }, Qt::AlignLeft, badgeWidth);
+        if (owned) {
+            const QFontMetrics titleMetrics(bold);
+            const int titleHeight = titleMetrics.height();
+            const int blockHeight = titleHeight + QFontMetrics(base).height()
+                + QFontMetrics(caption).height() + 9;
+            const int top = facts.center().y() - blockHeight / 2;
+            const QFontMetrics metrics(badgeFont);
+            const QRectF pill(facts.left() + widths.first() + 6, top + (titleHeight - metrics.height() - 4) / 2.0,
+                badgeWidth - 6, metrics.height() + 4);
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(QColor(52, 199, 89, 50));
+            painter->drawRoundedRect(pill, pill.height() / 2, pill.height() / 2);
+            painter->setFont(badgeFont);
+            painter->setPen(selected ? text : QColor(0x1e, 0x8a, 0x3c));
+            painter->drawText(pill, Qt::AlignCenter, badge);
+        }
+        lines(source,
+            { { caption, index.data(LabelRole).toString() },
+                { mono, index.data(CatalogNumberRole).toString() },
+                { small, index.data(SourceRole).toString() } },
+            { text, secondary, tertiary }, Qt::AlignRight);
+        painter->restore();
+    }
+};
 
 } // namespace
 
@@ -124,6 +203,8 @@ AddRecordResultsPane::AddRecordResultsPane(AddRecordState *state, ModelContext *
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setUniformItemSizes(true);
+    m_list->setItemDelegate(new CandidateRowDelegate(m_list));
     layout->addWidget(m_list, 1);
 
     connect(state, &AddRecordState::candidatesChanged, this, &AddRecordResultsPane::rebuild);
@@ -176,31 +257,44 @@ QString AddRecordResultsPane::detailsLine(const ReleaseCandidate &candidate)
     return parts.join(QStringLiteral(" · "));
 }
 
+bool AddRecordResultsPane::isOwned(int row) const
+{
+    QListWidgetItem *item = m_list->item(row);
+    return item && item->data(OwnedRole).toBool();
+}
+
 void AddRecordResultsPane::rebuild()
 {
     m_thumbnails.request_stop();
     m_thumbnails = std::stop_source();
     const QSignalBlocker blocker(m_list);
     m_list->clear();
-    const OwnedReleases owned(m_context->records());
-    for (const ReleaseCandidate &candidate : m_state->candidates()) {
-        auto *item = new QListWidgetItem(m_list);
-        item->setData(Qt::UserRole, candidate.id());
-        DataCover *cover = nullptr;
-        QWidget *row = candidateRow(candidate, owned.contains(candidate), &cover);
-        item->setSizeHint(row->sizeHint());
-        m_list->setItemWidget(item, row);
+    const QList<ReleaseCandidate> &candidates = m_state->candidates();
+    const OwnedReleases owned(m_context->records(), candidates);
+    for (const ReleaseCandidate &candidate : candidates) {
+        auto *item = new QListWidgetItem(candidate.title, m_list);
+        item->setData(IdRole, candidate.id());
+        item->setData(OwnedRole, owned.contains(candidate));
+        item->setData(ArtistRole, candidate.artist);
+        item->setData(DetailsRole, detailsLine(candidate));
+        item->setData(LabelRole, candidate.label);
+        item->setData(CatalogNumberRole, candidate.catalogNumber);
+        item->setData(SourceRole, sourceName(candidate.source));
+        item->setData(SeedRole, candidate.artist + candidate.title);
+        item->setToolTip(candidate.title + QStringLiteral(" — ") + candidate.artist);
         if (!candidate.thumbnailURL || !m_services)
             continue;
-        QPointer<DataCover> target(cover);
+        const int row = m_list->count() - 1;
         runTask(
-            cover, m_thumbnails.get_token(),
+            m_list, m_thumbnails.get_token(),
             [services = m_services, url = *candidate.thumbnailURL](std::stop_token stop) {
-                return services->thumbnail(url, stop);
+                return QImage::fromData(services->thumbnail(url, stop));
             },
-            [target](TaskResult<QByteArray> result) {
-                if (target && result.hasValue() && !result.get().isEmpty())
-                    target->setData(result.get());
+            [this, row, id = candidate.id()](TaskResult<QImage> result) {
+                QListWidgetItem *target = m_list->item(row);
+                if (target && target->data(IdRole).toString() == id && result.hasValue()
+                    && !result.get().isNull())
+                    target->setData(ThumbnailRole, result.get());
             },
             m_pool);
     }
@@ -213,7 +307,7 @@ void AddRecordResultsPane::showSelection()
     const QSignalBlocker blocker(m_list);
     for (int row = 0; row < m_list->count(); ++row) {
         QListWidgetItem *item = m_list->item(row);
-        if (selected && item->data(Qt::UserRole).toString() == *selected) {
+        if (selected && item->data(IdRole).toString() == *selected) {
             m_list->setCurrentItem(item);
             return;
         }

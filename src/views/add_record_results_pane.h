@@ -33,6 +33,8 @@ public:
     static QString detailsLine(const ReleaseCandidate &candidate);
 
     QListWidget *list() const { return m_list; }
+    // The row shows the "In Collection" badge.
+    bool isOwned(int row) const;
     // Gives up the downloads of the rows' thumbnails.
     void stopThumbnails();
 

@@ -221,6 +221,7 @@ AddRecordSheet::AddRecordSheet(
     // Footer.
     auto *footer = new QHBoxLayout;
     footer->setContentsMargins(14, 14, 14, 14);
+    footer->setSpacing(8);
     m_cancel = footerButton(QStringLiteral("cancelButton"), tr("Cancel"), this);
     m_lookUp = footerButton(QStringLiteral("lookUpButton"), tr("Look Up"), this);
     m_search = footerButton(QStringLiteral("searchButton"), tr("Search"), this);
