@@ -5,7 +5,7 @@
 #include "scanner/photo_geometry.h"
 #include "scanner/photo_reading.h"
 #include "services/barcode.h"
-#include "services/text_util.h"
+#include "core/text_util.h"
 
 #include <QCoreApplication>
 #include <QFuture>

@@ -13,6 +13,7 @@
 #include <QFontDatabase>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -75,6 +76,8 @@ BatchItemRow::BatchItemRow(BatchMatcher *matcher, const QUuid &id, ThumbnailFetc
     , m_pool(pool)
 {
     setObjectName(QStringLiteral("batchItemRow"));
+    // A clicked row takes the focus, so Delete removes it.
+    setFocusPolicy(Qt::ClickFocus);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(10, 3, 10, 3);
     layout->setSpacing(12);
@@ -392,11 +395,36 @@ void BatchItemRow::setAlternate(bool alternate)
 
 void BatchItemRow::paintEvent(QPaintEvent *event)
 {
-    if (m_alternate) {
-        QPainter painter(this);
+    QPainter painter(this);
+    if (hasFocus()) {
+        QColor selected = palette().color(QPalette::Highlight);
+        selected.setAlphaF(0.18);
+        painter.fillRect(rect(), selected);
+    } else if (m_alternate) {
         painter.fillRect(rect(), palette().color(QPalette::AlternateBase));
     }
     QWidget::paintEvent(event);
+}
+
+void BatchItemRow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
+        emit removeRequested(m_id);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void BatchItemRow::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void BatchItemRow::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void BatchItemRow::contextMenuEvent(QContextMenuEvent *event)

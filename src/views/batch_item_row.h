@@ -51,12 +51,15 @@ public:
     static QString placeholderText(const BatchItem::Status &status);
 
 signals:
-    // The row's context menu asked to take it off the list.
+    // The row's context menu or the Delete key asked to take it off the list.
     void removeRequested(const QUuid &id);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void showStatus(const BatchItem &item);
