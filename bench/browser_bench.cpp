@@ -318,7 +318,7 @@ constexpr TypingCase kTypingCases[] = {
 void type(QLineEdit *field, char typed)
 {
     const int key = typed ? Qt::Key_A + (typed - 'a') : Qt::Key_Backspace;
-    const QString text = typed ? QString(QChar(typed)) : QString();
+    const QString text = typed ? QString(QLatin1Char(typed)) : QString();
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(field, &press);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);

@@ -13,7 +13,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollArea>
+#include <QListWidget>
 #include <QSet>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -81,19 +81,15 @@ BatchReviewPane::BatchReviewPane(BatchMatcher *matcher, BatchItemRow::ThumbnailF
     layout->addWidget(topLine);
 
     m_listPages = new QStackedWidget(this);
-    m_list = new QScrollArea(m_listPages);
+    m_list = new QListWidget(m_listPages);
     m_list->setObjectName(QStringLiteral("list"));
-    m_list->setWidgetResizable(true);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto *rows = new QWidget(m_list);
-    rows->setBackgroundRole(QPalette::Base);
-    rows->setAutoFillBackground(true);
-    m_rowsLayout = new QVBoxLayout(rows);
-    m_rowsLayout->setContentsMargins(8, 6, 8, 6);
-    m_rowsLayout->setSpacing(0);
-    m_rowsLayout->addStretch(1);
-    m_list->setWidget(rows);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setFocusPolicy(Qt::NoFocus);
+    m_list->setResizeMode(QListView::Adjust);
+    m_list->setUniformItemSizes(false);
     m_listPages->addWidget(m_list);
 
     auto *empty = new QWidget(m_listPages);
@@ -354,6 +350,24 @@ void BatchReviewPane::resetAddedMessage()
     m_addedBox->hide();
 }
 
+bool BatchReviewPane::isShown(const QUuid &id) const
+{
+    QListWidgetItem *item = m_listItems.value(id);
+    return item && !item->isHidden();
+}
+
+void BatchReviewPane::addRow(const QUuid &id)
+{
+    auto *row = new BatchItemRow(m_matcher, id, m_fetch, m_pool);
+    connect(row, &BatchItemRow::removeRequested, this,
+        [this](const QUuid &removed) { removeRows({ int(filteredIDs().indexOf(removed)) }); });
+    auto *item = new QListWidgetItem(m_list);
+    item->setSizeHint(QSize(0, row->sizeHint().height()));
+    m_list->setItemWidget(item, row);
+    m_rows.insert(id, row);
+    m_listItems.insert(id, item);
+}
+
 void BatchReviewPane::syncRows()
 {
     const QList<BatchItem> &items = m_matcher->items();
@@ -361,43 +375,44 @@ void BatchReviewPane::syncRows()
     present.reserve(items.size());
     for (const BatchItem &item : items)
         present.insert(item.id);
-    for (auto it = m_rows.begin(); it != m_rows.end();) {
+    // The view frees a row's widget with its list row.
+    for (auto it = m_listItems.begin(); it != m_listItems.end();) {
         if (present.contains(it.key())) {
             ++it;
             continue;
         }
-        m_rowsLayout->removeWidget(it.value());
-        it.value()->deleteLater();
-        it = m_rows.erase(it);
+        m_rows.remove(it.key());
+        delete m_list->takeItem(m_list->row(it.value()));
+        it = m_listItems.erase(it);
     }
-    // Rows follow the list's order; only misplaced ones move.
+    // Kept rows are in list order already unless the whole list was replaced; new ones come
+    // at the end. Otherwise every row is made anew.
+    bool inOrder = true;
+    for (int i = 0; i < m_list->count() && inOrder; ++i)
+        inOrder = i < items.size() && m_listItems.value(items.at(i).id) == m_list->item(i);
+    if (!inOrder) {
+        m_list->clear();
+        m_rows.clear();
+        m_listItems.clear();
+    }
     for (qsizetype i = 0; i < items.size(); ++i) {
         const QUuid &id = items.at(i).id;
-        BatchItemRow *row = m_rows.value(id);
-        if (!row) {
-            row = new BatchItemRow(m_matcher, id, m_fetch, m_pool, m_list->widget());
-            connect(row, &BatchItemRow::removeRequested, this, [this](const QUuid &removed) {
-                removeRows({ int(filteredIDs().indexOf(removed)) });
-            });
-            m_rows.insert(id, row);
-        } else {
-            QLayoutItem *at = m_rowsLayout->itemAt(int(i));
-            if (at && at->widget() == row) {
-                row->refresh();
-                continue;
-            }
-            m_rowsLayout->removeWidget(row);
+        if (BatchItemRow *row = m_rows.value(id)) {
             row->refresh();
+            m_listItems.value(id)->setSizeHint(QSize(0, row->sizeHint().height()));
+        } else {
+            addRow(id);
         }
-        m_rowsLayout->insertWidget(int(i), row);
     }
     applyFilter();
 }
 
 void BatchReviewPane::itemChanged(const QUuid &id)
 {
-    if (BatchItemRow *row = m_rows.value(id))
+    if (BatchItemRow *row = m_rows.value(id)) {
         row->refresh();
+        m_listItems.value(id)->setSizeHint(QSize(0, row->sizeHint().height()));
+    }
     applyFilter();
 }
 
@@ -405,20 +420,17 @@ void BatchReviewPane::applyFilter()
 {
     const QList<QUuid> ids = filteredIDs();
     const QSet<QUuid> shown(ids.cbegin(), ids.cend());
-    QWidget *rows = m_list->widget();
-    rows->setUpdatesEnabled(false);
     int visible = 0;
     for (const BatchItem &item : m_matcher->items()) {
-        BatchItemRow *row = m_rows.value(item.id);
-        if (!row)
+        QListWidgetItem *listItem = m_listItems.value(item.id);
+        if (!listItem)
             continue;
         const bool show = shown.contains(item.id);
         if (show)
-            row->setAlternate(visible++ % 2 == 1);
-        if (row->isVisibleTo(rows) != show)
-            row->setVisible(show);
+            m_rows.value(item.id)->setAlternate(visible++ % 2 == 1);
+        if (listItem->isHidden() == show)
+            listItem->setHidden(!show);
     }
-    rows->setUpdatesEnabled(true);
     if (!ids.isEmpty())
         m_listPages->setCurrentWidget(m_list);
     else if (m_matcher->analyzingPhoto())

@@ -17,7 +17,8 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QScrollArea;
+class QListWidget;
+class QListWidgetItem;
 class QStackedWidget;
 class QThreadPool;
 class QToolButton;
@@ -41,6 +42,8 @@ public:
     QList<QUuid> filteredIDs() const;
     // The row of that item, or null.
     BatchItemRow *row(const QUuid &id) const { return m_rows.value(id); }
+    // Whether the filter shows the item's row.
+    bool isShown(const QUuid &id) const;
 
     // Removes the rows at these offsets of the filtered list as it is now.
     void removeRows(const QList<int> &offsets);
@@ -60,6 +63,7 @@ private:
     QWidget *buildHeader();
     QWidget *buildFooter();
     void syncRows();
+    void addRow(const QUuid &id);
     void itemChanged(const QUuid &id);
     void applyFilter();
     void updateCounts();
@@ -71,6 +75,7 @@ private:
     QThreadPool *m_pool;
     BatchReview::Filter m_filter = BatchReview::Filter::all;
     QHash<QUuid, BatchItemRow *> m_rows;
+    QHash<QUuid, QListWidgetItem *> m_listItems;
 
     QLabel *m_reading = nullptr;
     QWidget *m_readingBox = nullptr;
@@ -85,8 +90,8 @@ private:
     QWidget *m_addedBox = nullptr;
     QLabel *m_addedMessage = nullptr;
     QStackedWidget *m_listPages = nullptr;
-    QScrollArea *m_list = nullptr;
-    QVBoxLayout *m_rowsLayout = nullptr;
+    // The view shows only the row widgets in sight, so filtering hides list rows, not widgets.
+    QListWidget *m_list = nullptr;
     QWidget *m_emptyState = nullptr;
     QWidget *m_lookingForRecords = nullptr;
     QPushButton *m_add = nullptr;
