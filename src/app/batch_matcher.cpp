@@ -7,6 +7,7 @@
 #include "models/record.h"
 #include "scanner/photo_matcher.h"
 #include "core/number_text.h"
+#include "core/line_break.h"
 #include "core/text_util.h"
 
 #include <QMetaObject>
@@ -67,22 +68,6 @@ QString photoLine(const QString &fileName, const QList<PhotoEvidence> &evidence,
     const QString text
         = one.lines.isEmpty() ? one.barcodes.join(QStringLiteral(", ")) : one.lines.join(u' ');
     return fileName + QStringLiteral(" \u00B7 ") + label + QStringLiteral(": ") + text;
-}
-
-bool isLineBreak(QChar c)
-{
-    switch (c.unicode()) {
-    case 0x000A:
-    case 0x000B:
-    case 0x000C:
-    case 0x000D:
-    case 0x0085:
-    case 0x2028:
-    case 0x2029:
-        return true;
-    default:
-        return false;
-    }
 }
 
 } // namespace
@@ -238,7 +223,7 @@ void BatchMatcher::enqueue(const QString &text)
     QList<BatchItem> added;
     qsizetype start = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && !isLineBreak(text[i]))
+        if (i < text.size() && !TextUtil::isLineBreak(text[i]))
             continue;
         const QString line
             = TextUtil::trimmedSpacesAndTabs(QStringView(text).mid(start, i - start));

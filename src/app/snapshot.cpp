@@ -56,6 +56,21 @@ std::optional<QString> snapshotAction()
     return variable("VORLA_SNAPSHOT_ACTION");
 }
 
+QList<QUrl> snapshotPhotos()
+{
+    return snapshotPhotos(variable("VORLA_SNAPSHOT_PHOTOS"));
+}
+
+QList<QUrl> snapshotPhotos(const std::optional<QString> &value)
+{
+    QList<QUrl> photos;
+    if (!value)
+        return photos;
+    for (const QString &piece : value->split(u':', Qt::SkipEmptyParts))
+        photos.append(QUrl::fromLocalFile(piece));
+    return photos;
+}
+
 double snapshotDelay(const std::optional<QString> &text)
 {
     if (!text || text->isEmpty() || text->trimmed() != *text)

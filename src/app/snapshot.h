@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <optional>
 
@@ -20,6 +21,10 @@ void scheduleSnapshotIfRequested();
 
 // VORLA_SNAPSHOT_ACTION, none when absent.
 std::optional<QString> snapshotAction();
+
+// VORLA_SNAPSHOT_PHOTOS as file addresses: split at every ":", empty pieces dropped, in order.
+QList<QUrl> snapshotPhotos();
+QList<QUrl> snapshotPhotos(const std::optional<QString> &value);
 
 // VORLA_SNAPSHOT_DELAY in seconds: a decimal number, else 3 (absent, unparsable or not
 // finite). Zero or negative fires at once.

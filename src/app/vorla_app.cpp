@@ -82,12 +82,11 @@ bool VorlaApp::start()
 
     m_appState = std::make_unique<AppState>();
     m_refresher = std::make_unique<MetadataRefresher>(MetadataRefresher::facadeLookup());
-    // The batch sheet is not part of this build yet; the matcher gets the store and the
-    // refresher here, as the main window would hand them over when it is shown.
     m_batchMatcher = std::make_unique<BatchMatcher>();
     m_batchMatcher->setContext(m_context.get());
     m_batchMatcher->setRefresher(m_refresher.get());
     m_window = std::make_unique<MainWindow>(m_context.get(), m_appState.get(), m_refresher.get());
+    m_window->setBatchMatcher(m_batchMatcher.get());
     LibraryMessageBar::install(m_window.get(), m_context.get());
     m_quitGuard = std::make_unique<QuitGuard>(m_window.get(), m_context.get());
     QObject::connect(m_instance.get(), &SingleInstance::activationRequested, m_window.get(),

@@ -84,8 +84,10 @@ CollectionBrowser::CollectionBrowser(BrowsingState *state, AppState *appState, M
 
     // The empty view's ways in; those whose sheets are not part of this build stay hidden.
     connect(m_empty, &EmptyCollectionView::importCSVRequested, appState, [appState] { appState->setShowImporter(true); });
-    for (QPushButton *button : {m_empty->scanButton(), m_empty->manualButton(), m_empty->importPhotosButton(),
-                                m_empty->importListButton()})
+    connect(m_empty, &EmptyCollectionView::scanRequested, appState, [appState] { appState->setAddMode(AddMode::scan); });
+    connect(m_empty, &EmptyCollectionView::addManuallyRequested, appState,
+            [appState] { appState->setAddMode(AddMode::manual); });
+    for (QPushButton *button : {m_empty->importPhotosButton(), m_empty->importListButton()})
         button->hide();
 
     connect(appState, &AppState::showImporterChanged, this, [this, appState] {

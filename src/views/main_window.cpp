@@ -2,7 +2,9 @@
 
 #include "app/app_settings.h"
 #include "app/app_state.h"
+#include "app/batch_matcher.h"
 #include "app/metadata_refresher.h"
+#include "app/sample_batch_items.h"
 #include "app/snapshot.h"
 #include "app/vorla_commands.h"
 #include "models/model_context.h"
@@ -14,6 +16,8 @@
 #include "views/collection_model.h"
 #include "views/collection_status_bar.h"
 #include "views/collection_table_view.h"
+#include "views/add_record_sheet.h"
+#include "views/batch_import_sheet.h"
 #include "views/empty_collection_view.h"
 #include "views/inspector_view.h"
 #include "views/record_editor_sheet.h"
@@ -21,6 +25,7 @@
 #include "views/sidebar_view.h"
 #include "views/components/symbol_icon.h"
 #include "views/search_empty_view.h"
+#include "views/settings_window.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -97,6 +102,8 @@ MainWindow::MainWindow(
         if (m_searchField->text() != m_state->searchText())
             m_searchField->setText(m_state->searchText());
     });
+    connect(m_appState, &AppState::addModeChanged, this, &MainWindow::presentAddRecord);
+    connect(m_appState, &AppState::showBatchImportChanged, this, &MainWindow::presentBatchImport);
 
     updateTitle();
     updateViewControls();
@@ -265,12 +272,6 @@ void MainWindow::buildMenus()
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
 
-    // Sheets and panels that are not part of this build stay out of the menus.
-    for (QAction *action : { m_commands->scanBarcode, m_commands->searchOnline,
-             m_commands->addManually, m_commands->importList, m_commands->importPhotos })
-        action->setVisible(false);
-    // Leaves no doubled or dangling dividers among the hidden items.
-    file->setSeparatorsCollapsible(true);
 
     QMenu *edit = menuBar()->addMenu(tr("&Edit"));
     edit->addAction(tr("Cut"), QKeySequence::Cut, this, [] { invokeOnFocus("cut"); });
@@ -380,8 +381,7 @@ void MainWindow::buildToolbar()
     bar->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    // Add Record: the click scans, the menu offers the other ways. Left out of the toolbar
-    // while the add-record and batch sheets are not part of this build.
+    // Add Record: the click scans, the menu offers the other ways.
     m_addButton = new QToolButton(bar);
     m_addButton->setText(tr("Add Record"));
     m_addButton->setIcon(symbolIcon(QStringLiteral("plus")));
@@ -407,16 +407,15 @@ void MainWindow::buildToolbar()
     addMenu->addSeparator();
     addMenu->addAction(symbolIcon(QStringLiteral("list.bullet.rectangle")),
         tr("Import List of Records…"), this, [this] { m_appState->setShowBatchImport(true); });
-    addMenu->addAction(
-        symbolIcon(QStringLiteral("photo.stack")), tr("Import Photos of Records…"), this, [this] {
+    addMenu->addAction(symbolIcon(QStringLiteral("photo.stack")), tr("Import Photos of Records…"),
+        this, [this] {
             m_appState->setBatchImportPicksPhotos(true);
             m_appState->setShowBatchImport(true);
         });
     m_addButton->setMenu(addMenu);
     connect(m_addButton, &QToolButton::clicked, this,
         [this] { m_appState->setAddMode(AddMode::scan); });
-    QAction *addItem = bar->addWidget(m_addButton);
-    addItem->setVisible(false);
+    bar->addWidget(m_addButton);
 
     auto *viewPicker = new QWidget(bar);
     viewPicker->setToolTip(tr("Switch between cover grid and list"));
@@ -572,6 +571,36 @@ void MainWindow::showEvent(QShowEvent *event)
         applyDebugAction();
 }
 
+void MainWindow::presentAddRecord()
+{
+    const std::optional<AddMode> mode = m_appState->addMode();
+    if (!mode || m_addRecordSheet)
+        return;
+    auto *sheet = new AddRecordSheet(*mode, m_context, this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    m_addRecordSheet = sheet;
+    connect(sheet, &AddRecordSheet::added, this,
+        [this](const QUuid &id) { m_state->setSelection({ id }); });
+    connect(sheet, &QDialog::finished, this, [this] { m_appState->setAddMode(std::nullopt); });
+    connect(sheet, &AddRecordSheet::openSettingsRequested, this, &MainWindow::showSettings);
+    sheet->open();
+}
+
+void MainWindow::presentBatchImport()
+{
+    if (!m_appState->showBatchImport() || m_batchImportSheet || !m_batchMatcher)
+        return;
+    auto *sheet
+        = new BatchImportSheet(m_batchMatcher, m_appState->batchImportPicksPhotos(), this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    m_batchImportSheet = sheet;
+    connect(sheet, &QDialog::finished, this, [this] {
+        m_appState->setShowBatchImport(false);
+        m_appState->setBatchImportPicksPhotos(false);
+    });
+    sheet->open();
+}
+
 void MainWindow::applyDebugAction()
 {
     applyDebugAction(DebugHooks::snapshotAction());
@@ -581,7 +610,9 @@ void MainWindow::applyDebugAction(const std::optional<QString> &action)
 {
     if (!action)
         return;
-    if (*action == u"select") {
+    if (const std::optional<AddMode> mode = addModeFromRawValue(*action)) {
+        m_appState->setAddMode(mode);
+    } else if (*action == u"select") {
         const QList<Record *> all = newestFirst(m_context->records());
         m_state->setSelection(all.isEmpty() ? QSet<QUuid>() : QSet<QUuid> { all.first()->id() });
         // The staged selection is shown, wherever the display order puts it.
@@ -594,6 +625,14 @@ void MainWindow::applyDebugAction(const std::optional<QString> &action)
         }
     } else if (*action == u"list") {
         setViewMode(ViewMode::list);
+    } else if (*action == u"batch") {
+        m_appState->setShowBatchImport(true);
+    } else if (*action == u"photos" && m_batchMatcher) {
+        m_batchMatcher->enqueue(DebugHooks::snapshotPhotos(), PhotoLayout::automatic);
+        m_appState->setShowBatchImport(true);
+    } else if (*action == u"batch-review" && m_batchMatcher) {
+        m_batchMatcher->setItems(DebugHooks::sampleBatchItems());
+        m_appState->setShowBatchImport(true);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "app/view_mode.h"
 #include "views/record_actions.h"
 
+#include <QDialog>
 #include <QMainWindow>
 #include <QPointer>
 #include <QUuid>
@@ -24,6 +25,7 @@ class QVBoxLayout;
 namespace vorla {
 
 class AppState;
+class BatchMatcher;
 class BrowsingState;
 class CollectionBrowser;
 class MetadataRefresher;
@@ -46,6 +48,8 @@ public:
     ModelContext *context() const { return m_context; }
     AppState *appState() const { return m_appState; }
     MetadataRefresher *refresher() const { return m_refresher; }
+    // The shared batch list the batch import sheet shows; set before the window is shown.
+    void setBatchMatcher(BatchMatcher *matcher) { m_batchMatcher = matcher; }
     VorlaCommands *commands() const { return m_commands; }
     BrowsingState *browsingState() const { return m_state; }
     CollectionBrowser *browser() const { return m_browser; }
@@ -115,6 +119,8 @@ private:
     void updateCollectionPage();
     void updateTitle();
     void updateViewControls();
+    void presentAddRecord();
+    void presentBatchImport();
 
     ModelContext *m_context;
     AppState *m_appState;
@@ -122,6 +128,9 @@ private:
     VorlaCommands *m_commands = nullptr;
     BrowsingState *m_state = nullptr;
     CollectionBrowser *m_browser = nullptr;
+    QPointer<QDialog> m_addRecordSheet;
+    BatchMatcher *m_batchMatcher = nullptr;
+    QPointer<QDialog> m_batchImportSheet;
 
     bool m_showInspector = true;
     CollectionPage m_page = CollectionPage::empty;
