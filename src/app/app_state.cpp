@@ -1,19 +1,8 @@
 #include "app/app_state.h"
 
+#include "core/assign_and_notify.h"
+
 namespace vorla {
-
-namespace {
-
-template <typename T, typename Signal>
-void assign(AppState *state, T &field, const T &value, Signal signal)
-{
-    if (field == value)
-        return;
-    field = value;
-    emit(state->*signal)();
-}
-
-} // namespace
 
 AppState::AppState(QObject *parent)
     : QObject(parent)
@@ -21,32 +10,32 @@ AppState::AppState(QObject *parent)
 
 void AppState::setAddMode(std::optional<AddMode> mode)
 {
-    assign(this, m_addMode, mode, &AppState::addModeChanged);
+    assignAndNotify(this, m_addMode, mode, &AppState::addModeChanged);
 }
 
 void AppState::setShowImporter(bool show)
 {
-    assign(this, m_showImporter, show, &AppState::showImporterChanged);
+    assignAndNotify(this, m_showImporter, show, &AppState::showImporterChanged);
 }
 
 void AppState::setShowExporter(bool show)
 {
-    assign(this, m_showExporter, show, &AppState::showExporterChanged);
+    assignAndNotify(this, m_showExporter, show, &AppState::showExporterChanged);
 }
 
 void AppState::setShowBatchImport(bool show)
 {
-    assign(this, m_showBatchImport, show, &AppState::showBatchImportChanged);
+    assignAndNotify(this, m_showBatchImport, show, &AppState::showBatchImportChanged);
 }
 
 void AppState::setBatchImportPicksPhotos(bool picks)
 {
-    assign(this, m_batchImportPicksPhotos, picks, &AppState::batchImportPicksPhotosChanged);
+    assignAndNotify(this, m_batchImportPicksPhotos, picks, &AppState::batchImportPicksPhotosChanged);
 }
 
 void AppState::setFetchMissingRequested(bool requested)
 {
-    assign(this, m_fetchMissingRequested, requested, &AppState::fetchMissingRequestedChanged);
+    assignAndNotify(this, m_fetchMissingRequested, requested, &AppState::fetchMissingRequestedChanged);
 }
 
 } // namespace vorla

@@ -1,21 +1,9 @@
 #include "views/add_record_state.h"
 
 #include "app/app_settings.h"
+#include "core/assign_and_notify.h"
 
 namespace vorla {
-
-namespace {
-
-template <typename T, typename Signal>
-void assign(AddRecordState *state, T &field, const T &value, Signal changed)
-{
-    if (field == value)
-        return;
-    field = value;
-    emit(state->*changed)();
-}
-
-} // namespace
 
 RecordDraft AddRecordState::CarryOver::applied(RecordDraft draft) const
 {
@@ -47,37 +35,37 @@ AddRecordState::ScanTarget AddRecordState::scanTarget() const
 
 void AddRecordState::setMode(AddMode mode)
 {
-    assign(this, m_mode, mode, &AddRecordState::modeChanged);
+    assignAndNotify(this, m_mode, mode, &AddRecordState::modeChanged);
 }
 
 void AddRecordState::setPhase(Phase phase)
 {
-    assign(this, m_phase, phase, &AddRecordState::phaseChanged);
+    assignAndNotify(this, m_phase, phase, &AddRecordState::phaseChanged);
 }
 
 void AddRecordState::setBarcodeText(const QString &text)
 {
-    assign(this, m_barcodeText, text, &AddRecordState::barcodeTextChanged);
+    assignAndNotify(this, m_barcodeText, text, &AddRecordState::barcodeTextChanged);
 }
 
 void AddRecordState::setQueryText(const QString &text)
 {
-    assign(this, m_queryText, text, &AddRecordState::queryTextChanged);
+    assignAndNotify(this, m_queryText, text, &AddRecordState::queryTextChanged);
 }
 
 void AddRecordState::setCandidates(const QList<ReleaseCandidate> &candidates)
 {
-    assign(this, m_candidates, candidates, &AddRecordState::candidatesChanged);
+    assignAndNotify(this, m_candidates, candidates, &AddRecordState::candidatesChanged);
 }
 
 void AddRecordState::setSelectedCandidate(const std::optional<QString> &id)
 {
-    assign(this, m_selectedCandidate, id, &AddRecordState::selectedCandidateChanged);
+    assignAndNotify(this, m_selectedCandidate, id, &AddRecordState::selectedCandidateChanged);
 }
 
 void AddRecordState::setStatus(const Status &status)
 {
-    assign(this, m_status, status, &AddRecordState::statusChanged);
+    assignAndNotify(this, m_status, status, &AddRecordState::statusChanged);
 }
 
 void AddRecordState::setDraft(const RecordDraft &draft)
@@ -88,7 +76,7 @@ void AddRecordState::setDraft(const RecordDraft &draft)
 
 void AddRecordState::setAddedCount(int count)
 {
-    assign(this, m_addedCount, count, &AddRecordState::addedCountChanged);
+    assignAndNotify(this, m_addedCount, count, &AddRecordState::addedCountChanged);
 }
 
 void AddRecordState::setCarryOver(const CarryOver &carryOver)
@@ -98,12 +86,12 @@ void AddRecordState::setCarryOver(const CarryOver &carryOver)
 
 void AddRecordState::setRecognized(const std::optional<RecognizedText> &recognized)
 {
-    assign(this, m_recognized, recognized, &AddRecordState::recognizedChanged);
+    assignAndNotify(this, m_recognized, recognized, &AddRecordState::recognizedChanged);
 }
 
 void AddRecordState::setReadingText(bool reading)
 {
-    assign(this, m_isReadingText, reading, &AddRecordState::readingTextChanged);
+    assignAndNotify(this, m_isReadingText, reading, &AddRecordState::readingTextChanged);
 }
 
 void AddRecordState::setScanTarget(ScanTarget target)
