@@ -43,6 +43,8 @@ CollectionGridView::CollectionGridView(ModelContext *context, CollectionSelectio
     , m_context(context)
     , m_selection(selection)
 {
+    // Before anything below asks for the grid's accessible interface.
+    installCollectionGridAccessibility();
     setItemDelegate(new CollectionTileDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -54,7 +56,6 @@ CollectionGridView::CollectionGridView(ModelContext *context, CollectionSelectio
     setFrameShape(QFrame::NoFrame);
     setAttribute(Qt::WA_MacShowFocusRect, false);
     setAccessibleName(tr("Records"));
-    installCollectionGridAccessibility();
 }
 
 void CollectionGridView::setCollectionModel(CollectionModel *model)

@@ -202,6 +202,15 @@ QItemSelectionModel::SelectionFlags SidebarView::selectionCommand(const QModelIn
     return QTreeWidget::selectionCommand(index, event);
 }
 
+void SidebarView::keyboardSearch(const QString &search)
+{
+    // Typing a header's first letters leaves the current row where it was.
+    const QPersistentModelIndex before = currentIndex();
+    QTreeWidget::keyboardSearch(search);
+    if (isHeader(currentIndex()))
+        setCurrentIndex(before);
+}
+
 void SidebarView::mousePressEvent(QMouseEvent *event)
 {
     // A header is never made current, so the highlight stays on the choice.

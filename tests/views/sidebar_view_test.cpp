@@ -164,6 +164,10 @@ TEST(SidebarView, HeadersAreNeitherClickedNorReachedByTheArrowKeys)
         EXPECT_EQ(sidebar.currentItem(), sidebar.rowFor(jazz));
     }
     EXPECT_EQ(picked.count(), 0);
+    // Nor does typing a header's name.
+    QTest::keyClicks(&sidebar, u"Gen"_s);
+    EXPECT_EQ(sidebar.currentItem(), sidebar.rowFor(jazz));
+    EXPECT_EQ(picked.count(), 0);
 
     // The arrow keys step over the headers between sections and stop at the first row.
     const struct {
