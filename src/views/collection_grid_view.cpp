@@ -1,5 +1,6 @@
 #include "views/collection_grid_view.h"
 
+#include "views/collection_grid_accessible.h"
 #include "views/collection_model.h"
 #include "views/collection_selection.h"
 #include "views/collection_tile_delegate.h"
@@ -7,6 +8,7 @@
 
 #include "models/model_context.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -41,6 +43,8 @@ CollectionGridView::CollectionGridView(ModelContext *context, CollectionSelectio
     , m_context(context)
     , m_selection(selection)
 {
+    // Before anything below asks for the grid's accessible interface.
+    installCollectionGridAccessibility();
     setItemDelegate(new CollectionTileDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -370,6 +374,17 @@ void CollectionGridView::keyPressEvent(QKeyEvent *event)
     if (handleCollectionKey(*event, *m_selection, m_actions))
         return;
     QAbstractItemView::keyPressEvent(event);
+}
+
+void CollectionGridView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QAbstractItemView::currentChanged(current, previous);
+    // Screen readers follow the keyboard from tile to tile.
+    if (QAccessible::isActive() && current.isValid() && hasFocus()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(current.row());
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void CollectionGridView::deleteSelection()

@@ -2,7 +2,9 @@
 
 #include "views/components/symbol_icon.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -37,12 +39,18 @@ public:
         font.setPointSizeF(option.font.pointSizeF() * 0.85);
         const QFontMetrics metrics(font);
         const int badgeWidth = std::max(metrics.horizontalAdvance(badge) + 12, 22);
-        QStyleOptionViewItem row = option;
-        row.rect.setRight(option.rect.right());
-        QStyledItemDelegate::paint(painter, row, index);
-
         const QRect badgeRect(option.rect.right() - badgeWidth - 6, option.rect.center().y() - metrics.height() / 2 - 1,
                               badgeWidth, metrics.height() + 2);
+
+        // The highlight spans the whole row; only the title gives way to the badge.
+        QStyleOptionViewItem row = option;
+        initStyleOption(&row, index);
+        const QStyle *style = row.widget ? row.widget->style() : QApplication::style();
+        const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &row, row.widget);
+        const int room = std::max(0, badgeRect.left() - 6 - textRect.left());
+        row.text = row.fontMetrics.elidedText(row.text, row.textElideMode, room);
+        style->drawControl(QStyle::CE_ItemViewItem, &row, painter, row.widget);
+
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         const bool selected = option.state & QStyle::State_Selected;
@@ -93,6 +101,7 @@ SidebarView::SidebarView(QWidget *parent)
 QTreeWidgetItem *SidebarView::addSection(const QString &title)
 {
     auto *section = new QTreeWidgetItem(this, {title});
+    // Enabled, or its rows would be disabled with it; the mouse and key handlers pass it by.
     section->setFlags(Qt::ItemIsEnabled);
     section->setExpanded(true);
     return section;
@@ -163,6 +172,72 @@ QStringList SidebarView::sectionTitles() const
     for (int s = 0; s < topLevelItemCount(); ++s)
         titles.append(topLevelItem(s)->text(0));
     return titles;
+}
+
+bool SidebarView::isHeader(const QModelIndex &index) const
+{
+    return index.isValid() && !index.parent().isValid();
+}
+
+QModelIndex SidebarView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex start = currentIndex();
+    QModelIndex next = QTreeWidget::moveCursor(cursorAction, modifiers);
+    // A header is stepped over in the direction of travel; Left (to the parent) stays put.
+    const bool up = cursorAction == MoveUp || cursorAction == MovePrevious;
+    const bool sideways = cursorAction == MoveLeft || cursorAction == MoveRight;
+    while (isHeader(next)) {
+        if (sideways)
+            return start;
+        next = up ? indexAbove(next) : indexBelow(next);
+    }
+    return next.isValid() ? next : start;
+}
+
+QItemSelectionModel::SelectionFlags SidebarView::selectionCommand(const QModelIndex &index,
+                                                                  const QEvent *event) const
+{
+    if (isHeader(index))
+        return QItemSelectionModel::NoUpdate;
+    return QTreeWidget::selectionCommand(index, event);
+}
+
+void SidebarView::keyboardSearch(const QString &search)
+{
+    // Typing a header's first letters leaves the current row where it was.
+    const QPersistentModelIndex before = currentIndex();
+    QTreeWidget::keyboardSearch(search);
+    if (isHeader(currentIndex()))
+        setCurrentIndex(before);
+}
+
+void SidebarView::mousePressEvent(QMouseEvent *event)
+{
+    // A header is never made current, so the highlight stays on the choice.
+    if (isHeader(indexAt(event->position().toPoint()))) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mousePressEvent(event);
+}
+
+void SidebarView::mouseMoveEvent(QMouseEvent *event)
+{
+    // A drag over a header would make it current.
+    if (event->buttons() != Qt::NoButton && isHeader(indexAt(event->position().toPoint()))) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(event);
+}
+
+void SidebarView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (isHeader(indexAt(event->position().toPoint()))) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseDoubleClickEvent(event);
 }
 
 void SidebarView::highlightChoice()

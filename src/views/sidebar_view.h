@@ -38,7 +38,19 @@ signals:
     // The user picked a row.
     void choiceChanged(const SidebarItem &item);
 
+protected:
+    // Section headers take no part in choosing: no click, no current row, no arrow key
+    // stops on them.
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(
+        const QModelIndex &index, const QEvent *event = nullptr) const override;
+    void keyboardSearch(const QString &search) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
 private:
+    bool isHeader(const QModelIndex &index) const;
     QTreeWidgetItem *addSection(const QString &title);
     void addRow(QTreeWidgetItem *section, const QString &title, const QString &symbol,
                 const SidebarItem &item, qsizetype count);

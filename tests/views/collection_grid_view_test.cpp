@@ -2,6 +2,7 @@
 
 #include "collection_view_fixture.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 
 #include <gtest/gtest.h>
@@ -134,4 +135,39 @@ TEST(CollectionGridView, DeleteCommandActsOnlyOnVisibleSelectedRecords)
     f.selection.setIds(f.ids({ 1, 2, 0 }));
     f.view.deleteSelection();
     EXPECT_EQ(f.calls.deleted, f.idList({ 0, 2 }));
+}
+
+TEST(CollectionGridView, ScreenReadersSeeOneItemPerTile)
+{
+    GridFixture f;
+    f.records[2]->setArtist(u"Miles Davis"_s);
+    f.records[2]->setYear(1959);
+    f.records[2]->setRating(4);
+    QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(&f.view);
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->role(), QAccessible::List);
+    EXPECT_EQ(grid->text(QAccessible::Name), u"Records"_s);
+    ASSERT_EQ(grid->childCount(), 8);
+
+    QAccessibleInterface *tile = grid->child(2);
+    ASSERT_NE(tile, nullptr);
+    EXPECT_EQ(tile->role(), QAccessible::ListItem);
+    EXPECT_EQ(tile->text(QAccessible::Name), u"Record 2, Miles Davis"_s);
+    EXPECT_EQ(tile->text(QAccessible::Description), u"1959, 4 of 5 stars"_s);
+    EXPECT_EQ(grid->child(0)->text(QAccessible::Name), u"Record 0, Unknown Artist"_s);
+    EXPECT_EQ(tile->parent(), grid);
+    EXPECT_EQ(grid->child(2), tile);
+    EXPECT_EQ(grid->indexOfChild(tile), 2);
+    EXPECT_EQ(grid->childAt(tile->rect().center().x(), tile->rect().center().y()), tile);
+    EXPECT_EQ(tile->rect().size(), f.view.visualRect(f.model.index(2, 0)).size());
+
+    f.click(2);
+    EXPECT_TRUE(tile->state().selected);
+    EXPECT_FALSE(grid->child(1)->state().selected);
+
+    // Fewer records: the items follow the rows.
+    f.model.setRecords({ f.records[2], f.records[5] });
+    ASSERT_EQ(grid->childCount(), 2);
+    EXPECT_EQ(grid->child(1)->text(QAccessible::Name), u"Record 5, Unknown Artist"_s);
+    EXPECT_EQ(grid->child(2), nullptr);
 }

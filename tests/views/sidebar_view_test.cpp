@@ -142,6 +142,73 @@ TEST(SidebarView, ClickingARowPicksItAndHeadersPickNothing)
     EXPECT_EQ(sidebar.choice(), SidebarItem::recent());
 }
 
+TEST(SidebarView, HeadersAreNeitherClickedNorReachedByTheArrowKeys)
+{
+    SidebarCounts counts;
+    counts.genres = { { u"Jazz"_s, 2 } };
+    counts.decades = { { 1970, 1 } };
+    SidebarView sidebar;
+    sidebar.setCounts(counts);
+    sidebar.resize(220, 400);
+    sidebar.show();
+    QSignalSpy picked(&sidebar, &SidebarView::choiceChanged);
+    const SidebarItem jazz = SidebarItem::ofGenre(u"Jazz"_s);
+    sidebar.setChoice(jazz);
+
+    // A click on any header leaves the row highlighted and current.
+    for (int s = 0; s < sidebar.topLevelItemCount(); ++s) {
+        SCOPED_TRACE(sidebar.topLevelItem(s)->text(0).toStdString());
+        QTest::mouseClick(sidebar.viewport(), Qt::LeftButton, {},
+            sidebar.visualItemRect(sidebar.topLevelItem(s)).center());
+        EXPECT_EQ(highlighted(sidebar), jazz);
+        EXPECT_EQ(sidebar.currentItem(), sidebar.rowFor(jazz));
+    }
+    EXPECT_EQ(picked.count(), 0);
+    // Nor does typing a header's name.
+    QTest::keyClicks(&sidebar, u"Gen"_s);
+    EXPECT_EQ(sidebar.currentItem(), sidebar.rowFor(jazz));
+    EXPECT_EQ(picked.count(), 0);
+
+    // The arrow keys step over the headers between sections and stop at the first row.
+    const struct {
+        SidebarItem from;
+        Qt::Key key;
+        SidebarItem to;
+    } steps[] = {
+        { jazz, Qt::Key_Up, SidebarItem::ungraded() },
+        { SidebarItem::ungraded(), Qt::Key_Down, jazz },
+        { jazz, Qt::Key_Down, SidebarItem::ofDecade(1970) },
+        { SidebarItem::all(), Qt::Key_Up, SidebarItem::all() },
+        { SidebarItem::ofDecade(1970), Qt::Key_Home, SidebarItem::all() },
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(sidebarTitle(step.from).toStdString() + " key " + std::to_string(step.key));
+        sidebar.setChoice(step.from);
+        QTest::keyClick(&sidebar, step.key);
+        EXPECT_EQ(highlighted(sidebar), step.to);
+        EXPECT_EQ(sidebar.choice(), step.to);
+    }
+}
+
+TEST(SidebarView, LongTitlesGiveWayToTheirCountBadge)
+{
+    SidebarCounts counts;
+    counts.genres = { { u"W"_s, 7 }, { QString(80, u'W'), 7 } };
+    SidebarView sidebar;
+    sidebar.setCounts(counts);
+    sidebar.resize(220, 400);
+    sidebar.show();
+    QCoreApplication::processEvents();
+    const QImage shot = sidebar.viewport()->grab().toImage();
+    // The badge and the space before it look the same whatever the title's length.
+    const auto badgeArea = [&](const QString &genre) {
+        const QRect row = sidebar.visualItemRect(sidebar.rowFor(SidebarItem::ofGenre(genre)));
+        return shot.copy(QRect(row.right() - 32, row.top(), 33, row.height()));
+    };
+    ASSERT_FALSE(badgeArea(u"W"_s).isNull());
+    EXPECT_EQ(badgeArea(u"W"_s), badgeArea(QString(80, u'W')));
+}
+
 TEST(SidebarView, InTheWindowCountsFollowTheRecordsAndIgnoreTheSearch)
 {
     test::IsolatedSettings isolatedSettings;
