@@ -210,7 +210,7 @@ QWidget *BatchReviewPane::buildHeader()
     applyRow->addWidget(applyLabel);
     m_location = new QLineEdit(header);
     m_location->setObjectName(QStringLiteral("location"));
-    m_location->setPlaceholderText(tr("Shelf / vorla"));
+    m_location->setPlaceholderText(tr("Shelf / crate"));
     m_location->setAccessibleName(tr("Location"));
     m_location->setFixedWidth(150);
     connect(m_location, &QLineEdit::textEdited, m_matcher, &BatchMatcher::setLocation);

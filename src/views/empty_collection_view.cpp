@@ -33,7 +33,7 @@ EmptyCollectionView::EmptyCollectionView(QWidget *parent)
     icon->setAlignment(Qt::AlignCenter);
     layout->addWidget(icon);
 
-    auto *title = new QLabel(tr("Your vorla is empty"), this);
+    auto *title = new QLabel(tr("Your crate is empty"), this);
     QFont titleFont = title->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
     titleFont.setBold(true);

@@ -54,7 +54,7 @@ TEST(EmptyCollectionView, OffersFiveWaysInEachWithItsSymbolAndRequest)
         pictured = pictured || !label->pixmap().isNull();
     }
     EXPECT_TRUE(pictured);
-    EXPECT_TRUE(texts.contains(QStringLiteral("Your vorla is empty")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Your crate is empty")));
     EXPECT_TRUE(texts.contains(QStringLiteral(
         "Scan a record's barcode or its spine, paste a list of records, or add one by hand. "
         "Vorla pulls in artwork, tracklists and pressing details from Discogs.")));
