@@ -7,6 +7,7 @@
 #include "scanner/photo_fixtures.h"
 #include "services/metadata_service.h"
 #include "support/scripted_transport.h"
+#include "test_support.h"
 
 #include <QFile>
 #include <QSettings>
@@ -24,25 +25,6 @@ QString u8(const char *text)
 
 const QByteArray kHit = R"({"results": [
     {"id": 31, "title": "Ana Lua - Low Harbour", "format": ["Vinyl", "LP"], "catno": "ABC-1234"}]})";
-
-// Recorded answers for the shelves below. Catalog numbers are searched first; where one is
-// not on record, the spine's words are searched next.
-const QByteArray kRecordedShelf = R"({
-    "catno:ABC-1234": {"results": [
-        {"id": 12, "title": "Someone - Harbour Songs", "catno": "ABC-1235",
-         "format": ["Vinyl"], "community": {"have": 5}},
-        {"id": 11, "title": "Ana Lua & The Tides - Low Harbour", "catno": "ABC-1234",
-         "format": ["Vinyl", "LP"], "community": {"have": 40}}]},
-    "q:gull choir ferries": {"results": [
-        {"id": 21, "title": "Gull Choir - Eastward", "catno": "GC-1", "format": ["Vinyl"]}]},
-    "q:northbound lanterns gulls over water marta quell": {"results": [
-        {"id": 31, "title": "M. Quell - Sea Songs", "catno": "SQ-77", "format": ["Vinyl"]}]},
-    "tracks:SQ-77": {"tracklist": [
-        {"position": "A1", "title": "Northbound"}, {"position": "A2", "title": "Lanterns"},
-        {"position": "B1", "title": "Gulls Over Water"}]},
-    "catno:EW 4412": {"results": [
-        {"id": 41, "title": "Marta Quell - Eastward", "catno": "EW-4412", "format": ["Vinyl"]}]}
-})";
 
 class BatchMatcherLookupsTest : public testing::Test
 {
@@ -147,7 +129,8 @@ TEST_F(BatchMatcherLookupsTest, ClearingCancelsTheRequestInFlightAndSendsNoMore)
 // one left for review, one confirmed by its tracklist.
 TEST_F(BatchMatcherLookupsTest, RecordedSearchesMatchAShelfWithoutTheNetwork)
 {
-    const auto replay = recording(kRecordedShelf);
+    // Catalog numbers are searched first; where one is not on record, the spine's words next.
+    const auto replay = DebugHooks::replaySourcesFromFile(fixturePath(u8("replay/shelf_searches.json")));
     ASSERT_TRUE(replay);
 
     const auto spine = [](const QStringList &lines) {
@@ -231,7 +214,8 @@ TEST_F(BatchMatcherLookupsTest, ShelfPhotoMatchedFromRecordedSearches)
         1200, 900);
     const QString path = dir.filePath(u8("shelf.png"));
     ASSERT_TRUE(shelf.save(path));
-    const auto replay = recording(kRecordedShelf);
+    // Catalog numbers are searched first; where one is not on record, the spine's words next.
+    const auto replay = DebugHooks::replaySourcesFromFile(fixturePath(u8("replay/shelf_searches.json")));
     ASSERT_TRUE(replay);
 
     BatchMatcher::Backend backend = BatchMatcher::liveBackend();

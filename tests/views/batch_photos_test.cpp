@@ -4,6 +4,7 @@
 
 #include "app/debug_hooks.h"
 #include "scanner/photo_fixtures.h"
+#include "test_support.h"
 
 using namespace vorla;
 using namespace vorla::test;
@@ -14,18 +15,6 @@ QString u8(const char *text)
 {
     return QString::fromUtf8(text);
 }
-
-const QByteArray kRecordedShelf = R"({
-    "catno:ABC-1234": {"results": [
-        {"id": 12, "title": "Someone - Harbour Songs", "catno": "ABC-1235",
-         "format": ["Vinyl"], "community": {"have": 5}},
-        {"id": 11, "title": "Ana Lua & The Tides - Low Harbour", "catno": "ABC-1234",
-         "format": ["Vinyl", "LP"], "community": {"have": 40}}]},
-    "q:gull choir ferries": {"results": [
-        {"id": 21, "title": "Gull Choir - Eastward", "catno": "GC-1", "format": ["Vinyl"]}]},
-    "catno:EW 4412": {"results": [
-        {"id": 41, "title": "Marta Quell - Eastward", "catno": "EW-4412", "format": ["Vinyl"]}]}
-})";
 
 } // namespace
 
@@ -39,13 +28,8 @@ TEST(BatchPhotos, AShelfPhotoReachesTheReviewWithItsMatches)
                                { u8("EASTWARD  MARTA QUELL  EW 4412"), true } },
         1200, 900)
                     .save(path));
-    const QString recording = dir.filePath(u8("replay.json"));
-    {
-        QFile file(recording);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(kRecordedShelf);
-    }
-    const auto replay = DebugHooks::replaySourcesFromFile(recording);
+    const auto replay
+        = DebugHooks::replaySourcesFromFile(fixturePath(u8("replay/shelf_searches.json")));
     ASSERT_TRUE(replay);
 
     BatchMatcher::Backend backend = BatchMatcher::liveBackend();
