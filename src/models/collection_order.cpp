@@ -36,37 +36,42 @@ void CollectionOrder::invalidate()
     m_orders.clear();
 }
 
-void CollectionOrder::recordsRemoved(const QSet<QUuid> &ids)
+void CollectionOrder::recordsRemoved(const QSet<const Record *> &gone)
 {
-    if (!m_prepared || ids.isEmpty())
+    if (!m_prepared || gone.isEmpty())
         return;
-    QSet<const Record *> gone;
-    std::vector<Entry> kept;
-    std::vector<qint64> titleRanks;
-    std::vector<qint64> labelRanks;
-    kept.reserve(m_entries.size());
-    // Ranks with gaps still order the rest as before.
+    // Compacted in place; ranks with gaps still order the rest as before.
+    const bool titles = !m_titleRanks.empty();
+    const bool labels = !m_labelRanks.empty();
+    size_t kept = 0;
     for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (ids.contains(m_entries[i].record->id())) {
-            gone.insert(m_entries[i].record);
+        if (gone.contains(m_entries[i].record))
             continue;
+        if (kept != i) {
+            m_entries[kept] = std::move(m_entries[i]);
+            if (titles)
+                m_titleRanks[kept] = m_titleRanks[i];
+            if (labels)
+                m_labelRanks[kept] = m_labelRanks[i];
         }
-        kept.push_back(std::move(m_entries[i]));
-        if (!m_titleRanks.empty())
-            titleRanks.push_back(m_titleRanks[i]);
-        if (!m_labelRanks.empty())
-            labelRanks.push_back(m_labelRanks[i]);
+        ++kept;
     }
-    m_entries = std::move(kept);
-    m_titleRanks = std::move(titleRanks);
-    m_labelRanks = std::move(labelRanks);
-    if (gone.isEmpty())
+    if (kept == m_entries.size())
         return;
+    m_entries.resize(kept);
+    if (titles)
+        m_titleRanks.resize(kept);
+    if (labels)
+        m_labelRanks.resize(kept);
     m_entryIndex.clear();
     const auto isGone = [&gone](Record *record) { return gone.contains(record); };
-    for (QList<Record *> &order : m_orders)
-        order.removeIf(isGone);
-    m_current.removeIf(isGone);
+    // The current order shares its list with its cached copy: filtered once, shared again.
+    m_current = QList<Record *>();
+    for (auto it = m_orders.begin(); it != m_orders.end(); ++it) {
+        it->removeIf(isGone);
+        if (it.key() == m_currentKey)
+            m_current = *it;
+    }
 }
 
 void CollectionOrder::forgetOrders(SortKey key)
@@ -266,6 +271,7 @@ const QList<Record *> &CollectionOrder::sorted(const QList<Record *> &records, S
         prepare(records);
     if (const auto found = m_orders.constFind(orderKey(key, ascending)); found != m_orders.cend()) {
         m_current = *found;
+        m_currentKey = found.key();
         return m_current;
     }
 
@@ -287,6 +293,7 @@ const QList<Record *> &CollectionOrder::sorted(const QList<Record *> &records, S
         result.append(m_entries[size_t(index)].record);
     m_orders.insert(orderKey(key, ascending), result);
     m_current = std::move(result);
+    m_currentKey = orderKey(key, ascending);
     return m_current;
 }
 

@@ -25,9 +25,9 @@ public:
     const QList<Record *> &sorted(const QList<Record *> &records, SortKey key, bool ascending);
     // Records came or went, or their sort values changed.
     void invalidate();
-    // These records are being removed (they must still be alive): they leave every order
-    // computed so far, which stay valid for the rest.
-    void recordsRemoved(const QSet<QUuid> &ids);
+    // These records are being removed: they leave every order computed so far, which stay
+    // valid for the rest. Only their addresses are compared.
+    void recordsRemoved(const QSet<const Record *> &gone);
     // These records were edited: only what reads a changed value is computed again (a
     // favourite toggle or new notes leave every order as it was, a new rating only the
     // rating orders, a new title the title ranks and the tie-breaking order).
@@ -66,6 +66,7 @@ private:
     std::vector<qint64> m_labelRanks;
     QHash<int, QList<Record *>> m_orders; // by key and direction
     QList<Record *> m_current;
+    int m_currentKey = -1;
 };
 
 } // namespace vorla

@@ -5,10 +5,23 @@
 #include "models/store.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <algorithm>
 
 namespace vorla {
+
+namespace {
+
+// A deletion is saved as a list of the rows that are gone; the rows and their images are
+// taken out of the file afterwards, a few at a time. Each slice takes a few milliseconds of
+// the GUI thread, and the pause between them keeps the window responsive.
+constexpr int kRowsPurgedPerSlice = 40;
+constexpr int kPurgePauseMs = 25;
+// Quitting finishes what is quick and leaves the rest for the next start.
+constexpr qint64 kPurgeAtCloseNs = 300'000'000;
+
+} // namespace
 
 ModelContext::ModelContext(QObject *parent) : ModelContext(QStringLiteral(":memory:"), parent) {}
 
@@ -27,6 +40,11 @@ ModelContext::ModelContext(const QString &path, QObject *parent)
     m_autosaveTimer.setSingleShot(true);
     m_autosaveTimer.setInterval(kAutosaveDelayMs);
     connect(&m_autosaveTimer, &QTimer::timeout, this, &ModelContext::autosave);
+    m_purgeTimer.setSingleShot(true);
+    m_purgeTimer.setInterval(kPurgePauseMs);
+    connect(&m_purgeTimer, &QTimer::timeout, this, &ModelContext::purgeRemoved);
+    if (m_store->hasRemovedRows())
+        m_purgeTimer.start();
     if (QCoreApplication::instance())
         connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
                 &ModelContext::autosave);
@@ -40,6 +58,10 @@ ModelContext::~ModelContext()
         } catch (const StoreError &) {
             // Nowhere left to report it; the file keeps its last good state.
         }
+    }
+    QElapsedTimer purging;
+    purging.start();
+    while (m_store->purgeRemoved(kRowsPurgedPerSlice) && purging.nsecsElapsed() < kPurgeAtCloseNs) {
     }
     for (auto &record : m_owned)
         record->m_context = nullptr;
@@ -91,12 +113,15 @@ void ModelContext::remove(const QUuid &id)
 void ModelContext::remove(const QList<QUuid> &ids)
 {
     QList<QUuid> removedIDs;
-    QSet<Record *> gone;
+    QList<Record *> removed;
+    QSet<const Record *> gone;
+    gone.reserve(ids.size());
     for (const QUuid &id : ids) {
         Record *record = m_byID.take(id);
         if (!record)
             continue;
         gone.insert(record);
+        removed.append(record);
         removedIDs.append(id);
         m_dirty.remove(id);
         if (!m_inserted.remove(id))
@@ -118,6 +143,7 @@ void ModelContext::remove(const QList<QUuid> &ids)
     // Taking out records that never reached the file can leave nothing that failed to save.
     if (!hasChanges())
         setSaveError(QString());
+    emit recordsAboutToBeRemoved(removed);
     emit recordsRemoved(removedIDs);
 }
 
@@ -127,11 +153,14 @@ void ModelContext::save()
     if (!hasChanges())
         return;
     Store::Changes changes;
-    for (Record *record : std::as_const(m_order)) {
-        if (m_inserted.contains(record->id()))
-            changes.inserted.append(record);
-        else if (m_dirty.contains(record->id()))
-            changes.updated.append(record);
+    // In load order, as the file holds them; a deletion alone need not visit the library.
+    if (!m_inserted.isEmpty() || !m_dirty.isEmpty()) {
+        for (Record *record : std::as_const(m_order)) {
+            if (m_inserted.contains(record->id()))
+                changes.inserted.append(record);
+            else if (m_dirty.contains(record->id()))
+                changes.updated.append(record);
+        }
     }
     changes.removedRows = m_removedRows;
     try {
@@ -142,6 +171,8 @@ void ModelContext::save()
     }
     m_inserted.clear();
     m_dirty.clear();
+    if (!m_removedRows.isEmpty() && !m_purgeTimer.isActive())
+        m_purgeTimer.start();
     m_removedRows.clear();
     setSaveError(QString());
 }
@@ -195,6 +226,12 @@ void ModelContext::scheduleSave()
 {
     if (!m_autosaveTimer.isActive())
         m_autosaveTimer.start();
+}
+
+void ModelContext::purgeRemoved()
+{
+    if (m_store->purgeRemoved(kRowsPurgedPerSlice))
+        m_purgeTimer.start();
 }
 
 void ModelContext::autosave()

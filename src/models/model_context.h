@@ -23,6 +23,7 @@ class Store;
 class ModelContext : public QObject
 {
     Q_OBJECT
+    Q_MOC_INCLUDE("models/record.h")
 
 public:
     // A context on a private in-memory store (tests, diagnostics).
@@ -62,6 +63,9 @@ public:
 
 signals:
     void recordsInserted(const QList<QUuid> &ids);
+    // The records have left records() and record(); they are destroyed once recordsRemoved
+    // has been told, so observers that hold them let go here.
+    void recordsAboutToBeRemoved(const QList<Record *> &records);
     void recordsRemoved(const QList<QUuid> &ids);
     void recordsChanged(const QList<QUuid> &ids);
     // An automatic save failed; the changes stay pending for the next attempt.
@@ -77,6 +81,7 @@ private:
     std::optional<QByteArray> loadTracklist(const Record &record) const;
     void autosave();
     void scheduleSave();
+    void purgeRemoved();
     void setSaveError(const QString &message);
 
     std::unique_ptr<Store> m_store;
@@ -87,6 +92,8 @@ private:
     QSet<QUuid> m_dirty;
     QList<qint64> m_removedRows;
     QTimer m_autosaveTimer;
+    // Takes deleted rows out of the file a few at a time, so a deletion returns at once.
+    QTimer m_purgeTimer;
     QString m_saveError;
 };
 

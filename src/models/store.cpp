@@ -83,6 +83,16 @@ CREATE TRIGGER records_delete_images AFTER DELETE ON records BEGIN
 END;
 )sql";
 
+// Deleting a row frees its images' pages and rewrites a page of the table wherever the row
+// lies, so a deletion of more rows than this only lists them as gone; loads leave them out
+// and they are deleted later, a few at a time.
+constexpr qsizetype kRemovalsDeletedAtOnce = 64;
+constexpr const char *kRemovedRecordsSchema = R"sql(
+CREATE TABLE removed_records (
+    recordRow INTEGER PRIMARY KEY
+);
+)sql";
+
 enum ImageKindValue { kCoverKind = 0, kThumbnailKind = 1 };
 
 QString quoted(const QString &path)
@@ -150,6 +160,12 @@ void createPrivateFile(const QString &path)
 std::string utf8(const QString &text)
 {
     return text.toStdString();
+}
+
+// Ids as the records table holds them: upper-case, hyphenated, without braces.
+std::string idText(const QUuid &id)
+{
+    return utf8(id.toString(QUuid::WithoutBraces).toUpper());
 }
 
 QString dateText(const QDateTime &date)
@@ -359,7 +375,7 @@ void Store::openSchema()
                              .arg(quoted(m_path), systemMessage(EACCES)));
     }
     try {
-        if (version == kSchemaVersion) {
+        if (version > 0) {
             SQLite::Statement columns(*m_db, "SELECT count(*) FROM pragma_table_info('records')");
             columns.executeStep();
             if (columns.getColumn(0).getInt() != kColumnCount)
@@ -371,11 +387,18 @@ void Store::openSchema()
             m_db->exec("PRAGMA journal_mode = WAL");
         m_db->exec("PRAGMA foreign_keys = ON");
         m_db->setBusyTimeout(1000);
-        if (version == 0) {
+        if (version < kSchemaVersion && !m_readOnly) {
             SQLite::Transaction transaction(*m_db, SQLite::TransactionBehavior::IMMEDIATE);
-            m_db->exec(kSchema);
+            if (version == 0)
+                m_db->exec(kSchema);
+            m_db->exec(kRemovedRecordsSchema);
             m_db->exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
             transaction.commit();
+        }
+        // A read-only file of the first format lists no removed rows.
+        if (version >= 2 || !m_readOnly) {
+            m_removedRows
+                = m_db->execAndGet("SELECT EXISTS (SELECT 1 FROM removed_records)").getInt() != 0;
         }
     } catch (const SQLite::Exception &e) {
         throw StoreError(QStringLiteral("The library file %1 cannot be opened (%2).")
@@ -389,7 +412,9 @@ std::vector<std::unique_ptr<Record>> Store::loadAll()
     // The tracklist stays in the file like the images; only its presence is read.
     std::string columns = kColumns;
     columns.replace(columns.find("tracklistData"), 13, "tracklistData IS NOT NULL");
-    const std::string sql = "SELECT rowid, " + columns + " FROM records ORDER BY rowid";
+    const std::string sql = "SELECT rowid, " + columns + " FROM records"
+        + (m_removedRows ? " WHERE rowid NOT IN (SELECT recordRow FROM removed_records)" : "")
+        + " ORDER BY rowid";
     sqlite3_stmt *statement = nullptr;
     int status = sqlite3_prepare_v2(m_db->getHandle(), sql.c_str(), -1, &statement, nullptr);
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> finalizer(statement, sqlite3_finalize);
@@ -446,7 +471,7 @@ std::optional<QByteArray> Store::loadImage(const QUuid &id, bool cover)
 {
     try {
         const ReadScope query(*m_loadImage);
-        query->bind(1, utf8(id.toString(QUuid::WithoutBraces).toUpper()));
+        query->bind(1, idText(id));
         query->bind(2, cover ? kCoverKind : kThumbnailKind);
         if (!query->executeStep())
             return std::nullopt;
@@ -475,7 +500,7 @@ std::optional<QByteArray> Store::loadTracklist(qint64 rowID)
 
 void Store::bindRecord(SQLite::Statement &s, const Record &r)
 {
-    s.bind(1, utf8(r.m_id.toString(QUuid::WithoutBraces).toUpper()));
+    s.bind(1, idText(r.m_id));
     s.bind(2, utf8(r.m_title));
     s.bind(3, utf8(r.m_artist));
     r.m_year ? s.bind(4, int64_t(*r.m_year)) : s.bind(4);
@@ -516,7 +541,7 @@ void Store::bindRecord(SQLite::Statement &s, const Record &r)
 
 void Store::writeImages(const Record &r)
 {
-    const std::string id = utf8(r.m_id.toString(QUuid::WithoutBraces).toUpper());
+    const std::string id = idText(r.m_id);
     SQLite::Statement clear(*m_db, "DELETE FROM record_images WHERE recordID = ?");
     clear.bind(1, id);
     clear.exec();
@@ -542,9 +567,12 @@ void Store::save(const Changes &changes)
     rowIDs.reserve(size_t(changes.inserted.size()));
     try {
         SQLite::Transaction transaction(*m_db, SQLite::TransactionBehavior::IMMEDIATE);
+        const bool listRemovals = changes.removedRows.size() > kRemovalsDeletedAtOnce;
         if (!changes.removedRows.isEmpty()) {
-            SQLite::Statement remove(*m_db, "DELETE FROM records WHERE rowid = ?");
-            for (qint64 row : changes.removedRows) {
+            SQLite::Statement remove(*m_db, listRemovals
+                    ? "INSERT OR IGNORE INTO removed_records (recordRow) VALUES (?)"
+                    : "DELETE FROM records WHERE rowid = ?");
+            for (const qint64 row : changes.removedRows) {
                 remove.reset();
                 remove.bind(1, int64_t(row));
                 remove.exec();
@@ -583,6 +611,8 @@ void Store::save(const Changes &changes)
             }
         }
         transaction.commit();
+        if (listRemovals)
+            m_removedRows = true;
     } catch (const SQLite::Exception &e) {
         throw StoreError(QStringLiteral("The library could not be saved (%1).")
                              .arg(failureReason(e, m_db->getHandle())));
@@ -604,6 +634,37 @@ void Store::save(const Changes &changes)
     }
     for (Record *record : changes.updated)
         release(*record);
+}
+
+bool Store::purgeRemoved(int count)
+{
+    if (!m_removedRows || m_readOnly)
+        return false;
+    try {
+        SQLite::Transaction transaction(*m_db, SQLite::TransactionBehavior::IMMEDIATE);
+        SQLite::Statement next(*m_db, "SELECT recordRow FROM removed_records LIMIT ?");
+        next.bind(1, count);
+        std::vector<int64_t> rows;
+        while (next.executeStep())
+            rows.push_back(next.getColumn(0).getInt64());
+        // The table's trigger deletes the images with each row.
+        SQLite::Statement record(*m_db, "DELETE FROM records WHERE rowid = ?");
+        SQLite::Statement listed(*m_db, "DELETE FROM removed_records WHERE recordRow = ?");
+        for (const int64_t row : rows) {
+            record.reset();
+            record.bind(1, row);
+            record.exec();
+            listed.reset();
+            listed.bind(1, row);
+            listed.exec();
+        }
+        transaction.commit();
+        m_removedRows = rows.size() == size_t(count);
+    } catch (const SQLite::Exception &) {
+        // Housekeeping only: a busy or full disk keeps the rows listed for a later try.
+        return false;
+    }
+    return m_removedRows;
 }
 
 } // namespace vorla

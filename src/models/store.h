@@ -1,7 +1,6 @@
 // The SQLite file behind a ModelContext: one table of records (the 27 stored properties in
 // order), their cover and thumbnail bytes in a side table; images and tracklists are read on
-// demand. Internal to the
-// models layer; GUI code goes through ModelContext.
+// demand. Internal to the models layer; GUI code goes through ModelContext.
 #pragma once
 
 #include <QByteArray>
@@ -26,7 +25,7 @@ class Store
 {
 public:
     // The schema version this build writes; files of a newer version are refused.
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     // Opens or creates the file at `path` (":memory:" for a private in-memory store);
     // throws StoreError for a folder, a damaged or foreign file, or a newer schema. A file
@@ -50,6 +49,13 @@ public:
     // A read-only store refuses every save with readOnlyMessage().
     void save(const Changes &changes);
     bool isReadOnly() const { return m_readOnly; }
+
+    // A save that removes many rows only lists them as gone, which costs little however many
+    // there are; this takes up to `count` of them and their images out of the file, in a
+    // transaction of its own, and returns whether some are left. A failure is not reported:
+    // they wait for the next call, and stay out of every load meanwhile.
+    bool purgeRemoved(int count);
+    bool hasRemovedRows() const { return m_removedRows; }
     static QString readOnlyMessage();
 
 private:
@@ -59,6 +65,8 @@ private:
 
     QString m_path;
     bool m_readOnly = false;
+    // Rows listed as gone may still be in the file.
+    bool m_removedRows = false;
     std::unique_ptr<SQLite::Database> m_db;
     std::unique_ptr<SQLite::Statement> m_loadImage;
     std::unique_ptr<SQLite::Statement> m_loadTracklist;

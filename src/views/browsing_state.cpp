@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace vorla {
 
@@ -18,13 +19,18 @@ BrowsingState::BrowsingState(ModelContext *context, QObject *parent)
 {
     // The order first, so it is right when the collection is filtered again.
     connect(m_context, &ModelContext::recordsInserted, this, [this] { m_order.invalidate(); });
-    // Removed records are still alive while this is told; they leave the orders and the
-    // visible list at once, so nothing holds them after they are destroyed.
-    connect(m_context, &ModelContext::recordsRemoved, this, [this](const QList<QUuid> &ids) {
-        const QSet<QUuid> gone(ids.begin(), ids.end());
-        m_order.recordsRemoved(gone);
-        m_visible.removeIf([&gone](const Record *record) { return gone.contains(record->id()); });
-    });
+    // Removed records leave the orders and the visible list at once, so nothing holds them
+    // after they are destroyed. What is left is still filtered and ordered as it was, so
+    // nothing is filtered again.
+    connect(m_context, &ModelContext::recordsAboutToBeRemoved, this,
+        [this](const QList<Record *> &removed) {
+            const QSet<const Record *> gone(removed.cbegin(), removed.cend());
+            m_order.recordsRemoved(gone);
+            const qsizetype before = m_visible.size();
+            m_visible.removeIf([&gone](const Record *record) { return gone.contains(record); });
+            if (m_visible.size() != before)
+                scheduleVisibleChanged();
+        });
     connect(m_context, &ModelContext::recordsChanged, this, [this](const QList<QUuid> &ids) {
         QList<Record *> edited;
         for (const QUuid &id : ids) {
@@ -33,14 +39,13 @@ BrowsingState::BrowsingState(ModelContext *context, QObject *parent)
         }
         m_order.recordsEdited(edited);
     });
-    for (auto signal : { &ModelContext::recordsInserted, &ModelContext::recordsRemoved,
-             &ModelContext::recordsChanged })
-        connect(m_context, signal, this, &BrowsingState::recordsChanged);
-    // An edit can make a record match the search, so the next search starts afresh.
-    connect(this, &BrowsingState::recordsChanged, this, [this] {
-        m_filtered.reset();
-        scheduleUpdate();
-    });
+    // A new or edited record can match the search, so the next search starts afresh.
+    for (auto signal : { &ModelContext::recordsInserted, &ModelContext::recordsChanged }) {
+        connect(m_context, signal, this, [this] {
+            m_filtered.reset();
+            scheduleUpdate();
+        });
+    }
     connect(&AppSettings::shared(), &AppSettings::valueChanged, this, [this](const QString &key) {
         if (key == AppSettings::sortKeyKey || key == AppSettings::sortAscendingKey) {
             m_filtered.reset();
@@ -142,6 +147,18 @@ void BrowsingState::scheduleUpdate()
     QTimer::singleShot(0, this, &BrowsingState::update);
 }
 
+void BrowsingState::scheduleVisibleChanged()
+{
+    if (m_visibleChangeScheduled)
+        return;
+    m_visibleChangeScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        // A recompute on its way tells the views itself.
+        if (std::exchange(m_visibleChangeScheduled, false) && !m_updateScheduled)
+            emit visibleRecordsChanged();
+    });
+}
+
 void BrowsingState::update()
 {
     if (!m_updateScheduled)
@@ -152,6 +169,7 @@ void BrowsingState::update()
 void BrowsingState::recompute()
 {
     m_updateScheduled = false;
+    m_visibleChangeScheduled = false;
     // A longer search keeps a subset of what the shorter one kept, in the same order, so
     // typing on only filters what is shown.
     const QString query = searchQuery(m_searchText);

@@ -67,13 +67,12 @@ signals:
     void sortChanged();
     void selectionChanged();
     void pendingDeleteChanged();
-    // The stored records changed (inserted, removed or edited).
-    void recordsChanged();
     // visibleRecords() was recomputed.
     void visibleRecordsChanged();
 
 private:
     void scheduleUpdate();
+    void scheduleVisibleChanged();
     void recompute();
 
     ModelContext *m_context;
@@ -91,6 +90,7 @@ private:
     };
     std::optional<FilterInput> m_filtered;
     bool m_updateScheduled = false;
+    bool m_visibleChangeScheduled = false;
 };
 
 } // namespace vorla

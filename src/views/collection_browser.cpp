@@ -54,13 +54,23 @@ CollectionBrowser::CollectionBrowser(BrowsingState *state, AppState *appState, M
     connect(state, &BrowsingState::visibleRecordsChanged, this, &CollectionBrowser::visibleRecordsChanged);
     connect(state, &BrowsingState::sidebarChanged, this, [this] { m_sidebar->setChoice(m_state->sidebar()); });
     connect(m_sidebar, &SidebarView::choiceChanged, state, [state](const SidebarItem &item) { state->setSidebar(item); });
-    connect(state, &BrowsingState::recordsChanged, this, [this] {
-        // Edits come one record at a time: count once they have all arrived.
-        if (m_sidebarScheduled)
-            return;
-        m_sidebarScheduled = true;
-        QTimer::singleShot(0, this, &CollectionBrowser::updateSidebar);
-    });
+    for (auto signal : { &ModelContext::recordsInserted, &ModelContext::recordsChanged }) {
+        connect(context, signal, this, [this] {
+            // Edits come one record at a time: count once they have all arrived.
+            if (m_sidebarScheduled)
+                return;
+            m_sidebarScheduled = true;
+            QTimer::singleShot(0, this, &CollectionBrowser::updateSidebar);
+        });
+    }
+    connect(context, &ModelContext::recordsAboutToBeRemoved, this,
+        [this](const QList<Record *> &removed) {
+            // A count on its way sees only what is left.
+            if (m_sidebarScheduled)
+                return;
+            m_counts = withoutCounts(m_counts, sidebarCounts(removed, m_countedAt));
+            m_sidebar->setCounts(m_counts);
+        });
     connect(&settings, &AppSettings::valueChanged, this, [this](const QString &key) {
         const double size = AppSettings::shared().tileSize();
         if (key == AppSettings::tileSizeKey) {
@@ -155,7 +165,9 @@ void CollectionBrowser::visibleRecordsChanged()
 void CollectionBrowser::updateSidebar()
 {
     m_sidebarScheduled = false;
-    m_sidebar->setCounts(sidebarCounts(m_state->context()->records(), QDateTime::currentDateTimeUtc()));
+    m_countedAt = QDateTime::currentDateTimeUtc();
+    m_counts = sidebarCounts(m_state->context()->records(), m_countedAt);
+    m_sidebar->setCounts(m_counts);
 }
 
 void CollectionBrowser::pendingDeleteChanged()

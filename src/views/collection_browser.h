@@ -5,6 +5,7 @@
 #pragma once
 
 #include "views/collection_dialogs.h"
+#include "views/collection_filter.h"
 #include "views/record_actions.h"
 
 #include <QDateTime>
@@ -69,6 +70,9 @@ private:
     CollectionStatusBar *m_statusBar = nullptr;
     CollectionOperations *m_operations = nullptr;
     bool m_sidebarScheduled = false;
+    // What the sidebar shows and when it was counted, so removals are taken off it.
+    SidebarCounts m_counts;
+    QDateTime m_countedAt;
     bool m_showTop = false;
 };
 

@@ -5,6 +5,7 @@
 #include "core/text_util.h"
 
 #include <QCoreApplication>
+#include <QHash>
 
 #include <algorithm>
 #include <vector>
@@ -105,6 +106,44 @@ SidebarCounts sidebarCounts(const QList<Record *> &records, const QDateTime &now
     counts.genres = Record::genreCounts(records);
     counts.decades = Record::decadeCounts(records);
     return counts;
+}
+
+namespace {
+
+// What is left of each count, in the order the counts came; counts that reach nothing go.
+template <typename Key>
+QList<std::pair<Key, int>> countsLeft(
+    const QList<std::pair<Key, int>> &counts, const QList<std::pair<Key, int>> &removed)
+{
+    QHash<Key, int> gone;
+    for (const auto &[key, count] : removed)
+        gone.insert(key, count);
+    QList<std::pair<Key, int>> left;
+    for (const auto &[key, count] : counts) {
+        if (const int rest = count - gone.value(key); rest > 0)
+            left.append({ key, rest });
+    }
+    return left;
+}
+
+} // namespace
+
+SidebarCounts withoutCounts(const SidebarCounts &counts, const SidebarCounts &removed)
+{
+    SidebarCounts rest;
+    rest.all = counts.all - removed.all;
+    rest.favorites = counts.favorites - removed.favorites;
+    rest.recent = counts.recent - removed.recent;
+    rest.ungraded = counts.ungraded - removed.ungraded;
+    rest.genres = countsLeft(counts.genres, removed.genres);
+    // Genres that lost records can fall behind others.
+    std::sort(rest.genres.begin(), rest.genres.end(), [](const auto &a, const auto &b) {
+        if (a.second != b.second)
+            return a.second > b.second;
+        return a.first < b.first;
+    });
+    rest.decades = countsLeft(counts.decades, removed.decades);
+    return rest;
 }
 
 QString recordCountText(qsizetype count)

@@ -44,6 +44,9 @@ struct SidebarCounts {
 };
 
 SidebarCounts sidebarCounts(const QList<Record *> &records, const QDateTime &now);
+// The counts of a library less some of its records, both counted at the same moment: what
+// counting the rest afresh gives, without visiting it.
+SidebarCounts withoutCounts(const SidebarCounts &counts, const SidebarCounts &removed);
 
 // "1 record" / "<n> records".
 QString recordCountText(qsizetype count);

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace vorla {
 
@@ -27,19 +28,14 @@ constexpr int kTopGenres = 6;
 constexpr int kRecentCovers = 6;
 constexpr int kTilePadding = 12;
 
-// An artist as the count compares it: ASCII letters without regard to case, everything
-// else as it stands (non-ASCII texts come here already lower-cased).
-struct ArtistKey
-{
-    QStringView text;
-};
-
 char16_t asciiLower(char16_t c)
 {
     return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
 }
 
-bool operator==(ArtistKey a, ArtistKey b)
+} // namespace
+
+bool operator==(const CollectionTally::ArtistKey &a, const CollectionTally::ArtistKey &b)
 {
     if (a.text.size() != b.text.size())
         return false;
@@ -50,13 +46,15 @@ bool operator==(ArtistKey a, ArtistKey b)
     return true;
 }
 
-size_t qHash(ArtistKey key, size_t seed = 0)
+size_t qHash(const CollectionTally::ArtistKey &key, size_t seed)
 {
     size_t hash = seed ^ 1469598103934665603ULL;
     for (const QChar c : key.text)
         hash = (hash ^ asciiLower(c.unicode())) * 1099511628211ULL;
     return hash;
 }
+
+namespace {
 
 bool isAscii(const QString &text)
 {
@@ -74,33 +72,93 @@ bool newerFirst(const Record *a, const Record *b)
 
 CollectionStatistics CollectionStatistics::of(const QList<Record *> &records)
 {
-    CollectionStatistics statistics;
-    statistics.records = records.size();
+    CollectionTally tally;
+    tally.count(records);
+    return tally.statistics();
+}
+
+CollectionTally::ArtistKey CollectionTally::artistKey(const Record &record)
+{
     // Lower-casing every artist into a new string would cost more than everything else here:
     // ASCII texts are compared and hashed lower-cased in place, only the others are copied.
-    QList<QString> lowered;
-    QSet<ArtistKey> artists;
-    artists.reserve(records.size());
+    const QString &artist = record.artist();
+    return { isAscii(artist) ? artist : artist.toLower() };
+}
+
+void CollectionTally::count(const QList<Record *> &records)
+{
+    *this = CollectionTally();
+    m_artists.reserve(records.size());
     for (const Record *record : records) {
-        const QString &artist = record->artist();
-        if (isAscii(artist)) {
-            artists.insert({ artist });
-        } else {
-            lowered.append(artist.toLower());
-            artists.insert({ lowered.last() });
-        }
-        if (record->isFavorite())
-            ++statistics.favorites;
-        if (const std::optional<double> price = record->purchasePrice())
-            statistics.spent += *price;
+        ++m_artists[artistKey(*record)];
+        add(*record, 1);
     }
-    statistics.artists = artists.size();
-    statistics.topGenres = Record::genreCounts(records).mid(0, kTopGenres);
+    for (const auto &[genre, count] : Record::genreCounts(records))
+        m_genres.insert(genre, count);
+    m_recent = newest(records);
+}
+
+void CollectionTally::remove(const QList<Record *> &removed, const QList<Record *> &rest)
+{
+    bool recentGone = false;
+    for (const Record *record : removed) {
+        const auto artist = m_artists.find(artistKey(*record));
+        if (artist != m_artists.end() && --*artist == 0)
+            m_artists.erase(artist);
+        add(*record, -1);
+        recentGone = recentGone || m_recent.contains(record->id());
+    }
+    for (const auto &[genre, count] : Record::genreCounts(removed)) {
+        const auto found = m_genres.find(genre);
+        if (found != m_genres.end() && (*found -= count) <= 0)
+            m_genres.erase(found);
+    }
+    if (recentGone)
+        m_recent = newest(rest);
+}
+
+void CollectionTally::add(const Record &record, int sign)
+{
+    m_records += sign;
+    if (record.isFavorite())
+        m_favorites += sign;
+    if (const std::optional<double> price = record.purchasePrice()) {
+        m_priced += sign;
+        m_spent += sign * *price;
+    }
+}
+
+QList<QUuid> CollectionTally::newest(const QList<Record *> &records)
+{
     QList<Record *> newest(qMin<qsizetype>(kRecentCovers, records.size()));
-    std::partial_sort_copy(
-        records.begin(), records.end(), newest.begin(), newest.end(), newerFirst);
+    std::partial_sort_copy(records.begin(), records.end(), newest.begin(), newest.end(), newerFirst);
+    QList<QUuid> ids;
     for (const Record *record : std::as_const(newest))
-        statistics.recent.append(record->id());
+        ids.append(record->id());
+    return ids;
+}
+
+CollectionStatistics CollectionTally::statistics() const
+{
+    CollectionStatistics statistics;
+    statistics.records = m_records;
+    statistics.artists = m_artists.size();
+    statistics.favorites = m_favorites;
+    // Taking prices off again can leave a rounding error where nothing is left.
+    statistics.spent = m_priced > 0 ? m_spent : 0;
+    QList<std::pair<QString, int>> genres;
+    genres.reserve(m_genres.size());
+    for (auto it = m_genres.cbegin(); it != m_genres.cend(); ++it)
+        genres.append({ it.key(), it.value() });
+    const auto top = genres.begin() + qMin<qsizetype>(kTopGenres, genres.size());
+    std::partial_sort(genres.begin(), top, genres.end(), [](const auto &a, const auto &b) {
+        if (a.second != b.second)
+            return a.second > b.second;
+        return a.first < b.first;
+    });
+    genres.resize(top - genres.begin());
+    statistics.topGenres = std::move(genres);
+    statistics.recent = m_recent;
     return statistics;
 }
 
@@ -243,7 +301,7 @@ CollectionStatsView::CollectionStatsView(
     m_reloadTimer.setInterval(0);
     connect(&m_reloadTimer, &QTimer::timeout, this, &CollectionStatsView::reload);
     connect(context, &ModelContext::recordsInserted, this, &CollectionStatsView::scheduleReload);
-    connect(context, &ModelContext::recordsRemoved, this, &CollectionStatsView::scheduleReload);
+    connect(context, &ModelContext::recordsAboutToBeRemoved, this, &CollectionStatsView::recordsRemoved);
     connect(context, &ModelContext::recordsChanged, this, &CollectionStatsView::scheduleReload);
     connect(&settings, &AppSettings::currencyCodeChanged, this, &CollectionStatsView::showSpent);
     reload();
@@ -264,6 +322,17 @@ void CollectionStatsView::scheduleReload()
         m_reloadTimer.start();
 }
 
+void CollectionStatsView::recordsRemoved(const QList<Record *> &removed)
+{
+    // Figures that are stale or about to be counted again are counted from what is left.
+    if (m_stale || !m_context) {
+        scheduleReload();
+        return;
+    }
+    m_tally.remove(removed, m_context->records());
+    showStatistics(false);
+}
+
 void CollectionStatsView::showSpent()
 {
     m_spentTile->setValue(CurrencyFormat::format(
@@ -276,12 +345,26 @@ void CollectionStatsView::reload()
     m_stale = false;
     if (!m_context)
         return;
-    m_statistics = CollectionStatistics::of(m_context->records());
+    m_tally.count(m_context->records());
+    showStatistics(true);
+}
+
+void CollectionStatsView::showStatistics(bool rebuildAll)
+{
+    const CollectionStatistics shown = std::exchange(m_statistics, m_tally.statistics());
     m_recordsTile->setValue(QString::number(m_statistics.records));
     m_artistsTile->setValue(QString::number(m_statistics.artists));
     m_favoritesTile->setValue(QString::number(m_statistics.favorites));
     showSpent();
 
+    if (rebuildAll || shown.topGenres != m_statistics.topGenres)
+        showGenres();
+    if (rebuildAll || shown.recent != m_statistics.recent)
+        showRecent();
+}
+
+void CollectionStatsView::showGenres()
+{
     QVBoxLayout *genreRows = m_genres->contentLayout();
     while (QLayoutItem *item = genreRows->takeAt(0)) {
         delete item->widget();
@@ -307,7 +390,10 @@ void CollectionStatsView::reload()
         genreRows->addWidget(row);
     }
     m_genres->setVisible(!m_statistics.topGenres.isEmpty());
+}
 
+void CollectionStatsView::showRecent()
+{
     while (QLayoutItem *item = m_recentGrid->takeAt(0)) {
         delete item->widget();
         delete item;

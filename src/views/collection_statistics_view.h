@@ -3,6 +3,7 @@
 // It follows the library and the currency setting; it changes nothing.
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -39,6 +40,40 @@ struct CollectionStatistics
     static CollectionStatistics of(const QList<Record *> &records);
 };
 
+// The counts behind the figures, kept so that removed records are taken off without
+// visiting the rest of the library.
+class CollectionTally
+{
+public:
+    void count(const QList<Record *> &records);
+    // `removed` are still alive; `rest` is the library without them.
+    void remove(const QList<Record *> &removed, const QList<Record *> &rest);
+    CollectionStatistics statistics() const;
+
+    // An artist as the count compares it: ASCII letters without regard to case, everything
+    // else as it stands (non-ASCII texts are kept lower-cased).
+    struct ArtistKey
+    {
+        QString text;
+    };
+
+private:
+    static ArtistKey artistKey(const Record &record);
+    static QList<QUuid> newest(const QList<Record *> &records);
+    void add(const Record &record, int sign);
+
+    qsizetype m_records = 0;
+    qsizetype m_favorites = 0;
+    qsizetype m_priced = 0;
+    double m_spent = 0;
+    QHash<ArtistKey, int> m_artists;
+    QHash<QString, int> m_genres;
+    QList<QUuid> m_recent;
+};
+
+bool operator==(const CollectionTally::ArtistKey &a, const CollectionTally::ArtistKey &b);
+size_t qHash(const CollectionTally::ArtistKey &key, size_t seed = 0);
+
 class CollectionStatsView : public QWidget
 {
     Q_OBJECT
@@ -55,10 +90,16 @@ protected:
 
 private:
     void scheduleReload();
+    void recordsRemoved(const QList<Record *> &removed);
+    // Shows m_statistics; the genre rows and covers are made again only when they changed.
+    void showStatistics(bool rebuildAll);
+    void showGenres();
+    void showRecent();
     void showSpent();
 
     QPointer<ModelContext> m_context;
     AppSettings &m_settings;
+    CollectionTally m_tally;
     CollectionStatistics m_statistics;
     bool m_stale = true;
     QTimer m_reloadTimer;

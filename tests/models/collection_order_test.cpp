@@ -106,18 +106,19 @@ TEST(CollectionOrder, RemovalsLeaveKeptAndFreshOrdersRight)
     order.sorted(records, SortKey::title, false);
     order.sorted(records, SortKey::artist, true);
 
-    QSet<QUuid> gone;
+    QSet<const Record *> gone;
     for (int i = 0; i < records.size(); i += 3)
-        gone.insert(records[i]->id());
+        gone.insert(records[i]);
     order.recordsRemoved(gone);
-    records.removeIf([&gone](const Record *record) { return gone.contains(record->id()); });
+    records.removeIf([&gone](const Record *record) { return gone.contains(record); });
     for (SortKey key : allSortKeys) {
         for (bool ascending : {true, false}) {
             SCOPED_TRACE(rawValue(key).toStdString() + (ascending ? " ascending" : " descending"));
             EXPECT_EQ(order.sorted(records, key, ascending), displayOrder(records, key, ascending));
         }
     }
-    order.recordsRemoved({QUuid::createUuid()}); // unknown ids change nothing
+    const Record stranger;
+    order.recordsRemoved({&stranger}); // unknown records change nothing
     EXPECT_EQ(order.sorted(records, SortKey::year, true), displayOrder(records, SortKey::year, true));
 }
 

@@ -453,3 +453,83 @@ TEST_F(StoreTest, AReadOnlyLibraryOpensAndRefusesToSave)
     EXPECT_TRUE(context.hasChanges());
     context.discardChanges();
 }
+
+TEST_F(StoreTest, ALargeDeletionIsListedAtOnceAndPurgedAfterwards)
+{
+    QList<QUuid> ids;
+    ModelContext context(path());
+    for (int i = 0; i < 100; ++i) {
+        Record *record = context.insert(std::make_unique<Record>());
+        record->setTitle(QStringLiteral("R%1").arg(i));
+        record->setCover(test::encodedImage(64, 64, "JPEG"));
+        ids.append(record->id());
+    }
+    context.save();
+    const QList<QUuid> gone = ids.mid(0, 80);
+    context.remove(gone);
+    context.save();
+    // Saved as gone in one small write: every other connection already loads without them.
+    EXPECT_EQ(count("SELECT count(*) FROM removed_records"), 80);
+    {
+        ModelContext other(path());
+        EXPECT_EQ(other.records().size(), 20);
+        EXPECT_EQ(other.record(gone.first()), nullptr);
+        ASSERT_TRUE(other.record(ids.last()));
+        EXPECT_TRUE(other.record(ids.last())->coverImageData());
+    }
+    // Then the rows and their images leave the file while the window goes on.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return count("SELECT count(*) FROM records") == 20; }, 10000));
+    EXPECT_EQ(count("SELECT count(*) FROM removed_records"), 0);
+    EXPECT_EQ(count("SELECT count(*) FROM record_images"), 40);
+    EXPECT_EQ(context.records().size(), 20);
+}
+
+TEST_F(StoreTest, ListedRowsStayOutOfLoadsUntilAStartFinishesPurgingThem)
+{
+    {
+        ModelContext context(path());
+        for (int i = 0; i < 70; ++i)
+            context.insert(std::make_unique<Record>())->setTitle(QStringLiteral("R%1").arg(i));
+        context.save();
+        QList<QUuid> all;
+        for (const Record *record : context.records())
+            all.append(record->id());
+        context.remove(all);
+        context.save();
+        // As if the window were closed before any purge ran: the list survives in the file.
+        peer().exec("CREATE TRIGGER hold BEFORE DELETE ON records BEGIN SELECT RAISE(ABORT, 'held'); END");
+    }
+    EXPECT_EQ(count("SELECT count(*) FROM records"), 70);
+    EXPECT_EQ(count("SELECT count(*) FROM removed_records"), 70);
+    peer().exec("DROP TRIGGER hold");
+    ModelContext reopened(path());
+    EXPECT_TRUE(reopened.records().isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return count("SELECT count(*) FROM records") == 0; }, 10000));
+    EXPECT_EQ(count("SELECT count(*) FROM removed_records"), 0);
+}
+
+TEST_F(StoreTest, ALibraryOfTheFirstFormatIsMigratedKeepingEveryRecord)
+{
+    QUuid id;
+    {
+        ModelContext context(path());
+        Record *record = context.insert(std::make_unique<Record>());
+        record->setTitle(QStringLiteral("Before the list of removed rows"));
+        record->setCover(test::encodedImage(64, 64, "JPEG"));
+        id = record->id();
+    }
+    {
+        SQLite::Database db = peer();
+        db.exec("DROP TABLE removed_records; PRAGMA user_version = 1");
+    }
+    ModelContext context(path());
+    EXPECT_EQ(count("PRAGMA user_version"), Store::kSchemaVersion);
+    EXPECT_EQ(count("SELECT count(*) FROM removed_records"), 0);
+    ASSERT_TRUE(context.record(id));
+    EXPECT_EQ(context.record(id)->title(), QStringLiteral("Before the list of removed rows"));
+    EXPECT_TRUE(context.record(id)->coverImageData());
+    context.remove(id);
+    context.save();
+    EXPECT_EQ(count("SELECT count(*) FROM records"), 0);
+    EXPECT_EQ(count("SELECT count(*) FROM record_images"), 0);
+}

@@ -204,6 +204,54 @@ TEST(CollectionFilter, SidebarCountsCoverTheWholeLibrary)
     EXPECT_EQ(counts.decades, (QList<Decade>{{2010, 1}, {1990, 1}}));
 }
 
+TEST(CollectionFilter, CountsLessRemovedRecordsAreTheCountsOfTheRest)
+{
+    Shelf shelf;
+    const struct
+    {
+        QStringList genres;
+        std::optional<int> year;
+        bool favorite;
+        const char *grade;
+        int daysOld;
+    } rows[] = {
+        { { u"Rock"_s, u"Pop"_s }, 2015, true, "", 1 },
+        { { u"Rock"_s }, 2011, false, "VG", 30 },
+        { { u"Rock"_s, u"Jazz"_s }, 1995, false, "", 2 },
+        { { u"Ambient"_s }, 1999, true, "NM", 400 },
+        { { u"Jazz"_s }, std::nullopt, false, "", 3 },
+        { { u"Zydeco"_s }, 1971, false, "", 50 },
+        { { u"Zydeco"_s, u"Blues"_s }, 1972, false, "", 60 },
+    };
+    QList<Record *> all;
+    for (const auto &row : rows) {
+        Record *record = shelf.add(QStringLiteral("t"), {}, row.year);
+        record->setGenres(row.genres);
+        record->setIsFavorite(row.favorite);
+        record->setMediaConditionRaw(QString::fromLatin1(row.grade));
+        record->setDateAdded(kNow.addDays(-row.daysOld));
+        all.append(record);
+    }
+    // Which rows go: a genre drops to a tie and must fall in behind by name, a genre and a
+    // decade vanish, nothing goes, everything goes.
+    const QList<QList<int>> removals = { { 0, 1 }, { 3 }, { 5, 6 }, {}, { 0, 1, 2, 3, 4, 5, 6 } };
+    for (const QList<int> &removal : removals) {
+        QList<Record *> removed;
+        QList<Record *> rest;
+        for (int i = 0; i < all.size(); ++i)
+            (removal.contains(i) ? removed : rest).append(all[i]);
+        const SidebarCounts counts
+            = withoutCounts(sidebarCounts(all, kNow), sidebarCounts(removed, kNow));
+        const SidebarCounts expected = sidebarCounts(rest, kNow);
+        EXPECT_EQ(counts.all, expected.all);
+        EXPECT_EQ(counts.favorites, expected.favorites);
+        EXPECT_EQ(counts.recent, expected.recent);
+        EXPECT_EQ(counts.ungraded, expected.ungraded);
+        EXPECT_EQ(counts.genres, expected.genres);
+        EXPECT_EQ(counts.decades, expected.decades);
+    }
+}
+
 TEST(CollectionFilter, CountTexts)
 {
     EXPECT_EQ(recordCountText(0), QStringLiteral("0 records"));

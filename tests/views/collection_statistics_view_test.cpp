@@ -109,3 +109,65 @@ TEST_F(StatisticsTest, RecentlyAddedShowsTheSixNewestAndFollowsTheLibrary)
     EXPECT_EQ(view.findChildren<RecordCover *>(QStringLiteral("recentCover")).size(), 6);
     EXPECT_EQ(tile(view, "recordsTile")->value(), QStringLiteral("10"));
 }
+
+// Removals are taken off the figures shown; each step must give what counting the rest gives.
+TEST_F(StatisticsTest, RemovalsLeaveTheFiguresOfWhatIsLeft)
+{
+    const struct
+    {
+        const char *title;
+        const char *artist;
+        std::optional<double> price;
+        bool favorite;
+        QStringList genres;
+    } rows[] = {
+        { "a", "Can", 10.40, true, { QStringLiteral("Rock"), QStringLiteral("Electronic") } },
+        { "b", "CAN", 0.30, false, { QStringLiteral("Rock") } },
+        { "c", "Björk", std::nullopt, true, { QStringLiteral("Jazz") } },
+        { "d", "BJÖRK", 7.00, false, { QStringLiteral("Pop"), QStringLiteral("Jazz") } },
+        { "e", "", std::nullopt, false, { QStringLiteral("Blues"), QStringLiteral("Latin") } },
+        { "f", "Neu!", 0.10, false, { QStringLiteral("Reggae"), QStringLiteral("Funk") } },
+        { "g", "Faust", std::nullopt, false, { QStringLiteral("Soul") } },
+    };
+    QHash<QString, QUuid> ids;
+    int age = 0;
+    for (const auto &row : rows) {
+        Record *record = add(QString::fromUtf8(row.title), QString::fromUtf8(row.artist));
+        record->setPurchasePrice(row.price);
+        record->setIsFavorite(row.favorite);
+        record->setGenres(row.genres);
+        record->setDateAdded(QDateTime::currentDateTimeUtc().addDays(-age++));
+        ids.insert(record->title(), record->id());
+    }
+    CollectionStatsView view(context.get(), settings);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.statistics().records == 7; }, 2000));
+
+    const QStringList steps[] = {
+        { QStringLiteral("b") }, // one of two spellings of an artist; a genre falls back
+        { QStringLiteral("a"), QStringLiteral("f") }, // the newest; a priced favourite
+        { QStringLiteral("c") }, // the last favourite, the other spelling stays
+        { QStringLiteral("d"), QStringLiteral("e"), QStringLiteral("g") }, // everything
+    };
+    for (const QStringList &step : steps) {
+        SCOPED_TRACE(step.join(u',').toStdString());
+        QList<QUuid> gone;
+        for (const QString &title : step)
+            gone.append(ids.value(title));
+        context->remove(gone);
+        const CollectionStatistics expected = CollectionStatistics::of(context->records());
+        const CollectionStatistics &shown = view.statistics();
+        EXPECT_EQ(shown.records, expected.records);
+        EXPECT_EQ(shown.artists, expected.artists);
+        EXPECT_EQ(shown.favorites, expected.favorites);
+        EXPECT_NEAR(shown.spent, expected.spent, 1e-9);
+        EXPECT_EQ(shown.topGenres, expected.topGenres);
+        EXPECT_EQ(shown.recent, expected.recent);
+        EXPECT_EQ(view.findChildren<QLabel *>(QStringLiteral("genreName")).size(),
+            expected.topGenres.size());
+        EXPECT_EQ(view.findChildren<RecordCover *>(QStringLiteral("recentCover")).size(),
+            expected.recent.size());
+        EXPECT_EQ(tile(view, "recordsTile")->value(), QString::number(expected.records));
+    }
+    EXPECT_EQ(tile(view, "spentTile")->value(), QStringLiteral("$0"));
+}
