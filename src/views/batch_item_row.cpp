@@ -68,12 +68,13 @@ QString year(const ReleaseCandidate &candidate)
 } // namespace
 
 BatchItemRow::BatchItemRow(BatchMatcher *matcher, const QUuid &id, ThumbnailFetch fetch,
-    QThreadPool *pool, QWidget *parent)
+    QThreadPool *pool, ThumbnailCache *thumbnails, QWidget *parent)
     : QWidget(parent)
     , m_matcher(matcher)
     , m_id(id)
     , m_fetch(std::move(fetch))
     , m_pool(pool)
+    , m_thumbnails(thumbnails)
 {
     setObjectName(QStringLiteral("batchItemRow"));
     // A clicked row takes the focus, so Delete removes it.
@@ -185,6 +186,25 @@ BatchItemRow::BatchItemRow(BatchMatcher *matcher, const QUuid &id, ThumbnailFetc
 BatchItemRow::~BatchItemRow()
 {
     m_thumbnailStop.request_stop();
+}
+
+void BatchItemRow::rebind(const QUuid &id)
+{
+    if (id != m_id) {
+        m_id = id;
+        m_picker->hidePopup();
+        m_pickerIDs.clear();
+        m_thumbnailURL.reset();
+        cancelThumbnail();
+    }
+    refresh();
+}
+
+void BatchItemRow::cancelThumbnail()
+{
+    m_thumbnailStop.request_stop();
+    m_thumbnailStop = std::stop_source();
+    m_thumbnail->setData({});
 }
 
 QString BatchItemRow::details(const ReleaseCandidate &candidate)
@@ -369,18 +389,25 @@ void BatchItemRow::showThumbnail(
     if (url == m_thumbnailURL)
         return;
     m_thumbnailURL = url;
-    m_thumbnailStop.request_stop();
-    m_thumbnailStop = std::stop_source();
-    m_thumbnail->setData({});
+    cancelThumbnail();
     if (!url || !m_fetch || !m_pool)
         return;
+    if (const QByteArray *cached = m_thumbnails ? m_thumbnails->object(*url) : nullptr) {
+        m_thumbnail->setData(*cached);
+        return;
+    }
     QPointer<DataCover> target(m_thumbnail);
     runTask(
         m_thumbnail, m_thumbnailStop.get_token(),
         [fetch = m_fetch, url = *url](std::stop_token stop) { return fetch(url, stop); },
-        [target](TaskResult<QByteArray> result) {
-            if (target && result.hasValue() && !result.get().isEmpty())
-                target->setData(result.get());
+        // The cache lives as long as the list that holds the target's row.
+        [target, cache = m_thumbnails, url = *url](TaskResult<QByteArray> result) {
+            if (!target || !result.hasValue() || result.get().isEmpty())
+                return;
+            if (cache)
+                cache->insert(url, new QByteArray(result.get()),
+                    std::max<qsizetype>(1, result.get().size() / 1024));
+            target->setData(result.get());
         },
         m_pool);
 }
@@ -430,7 +457,8 @@ void BatchItemRow::focusOutEvent(QFocusEvent *event)
 void BatchItemRow::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu menu(this);
-    menu.addAction(tr("Delete"), this, [this] { emit removeRequested(m_id); });
+    // The row may show another item by the time the menu is answered.
+    menu.addAction(tr("Delete"), this, [this, id = m_id] { emit removeRequested(id); });
     menu.exec(event->globalPos());
 }
 
