@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -358,8 +359,19 @@ void BatchItemRow::showStatus(const BatchItem &item)
     m_statusIcon->setVisible(!symbol.isEmpty());
     m_statusIcon->setToolTip(help);
     m_statusIcon->setProperty("symbol", symbol);
-    if (!symbol.isEmpty())
-        m_statusIcon->setPixmap(symbolIcon(symbol, color).pixmap(QSize(16, 16)));
+    if (symbol.isEmpty())
+        return;
+    // Recycled rows change their icon as the list scrolls; each one is drawn once.
+    const QString key = QStringLiteral("batchStatus:%1:%2").arg(symbol, color.name(QColor::HexArgb));
+    if (key == m_statusKey)
+        return;
+    m_statusKey = key;
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = symbolIcon(symbol, color).pixmap(QSize(16, 16));
+        QPixmapCache::insert(key, pixmap);
+    }
+    m_statusIcon->setPixmap(pixmap);
 }
 
 void BatchItemRow::showPicker(const BatchItem &item)

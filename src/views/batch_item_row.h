@@ -83,6 +83,7 @@ private:
     // What the picker and the thumbnail show, so a refresh rebuilds only what changed.
     QStringList m_pickerIDs;
     std::optional<QUrl> m_thumbnailURL;
+    QString m_statusKey;
     std::stop_source m_thumbnailStop;
 
     QCheckBox *m_include = nullptr;

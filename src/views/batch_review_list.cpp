@@ -249,7 +249,7 @@ void BatchReviewList::layoutRows()
                 ++it;
                 continue;
             }
-            it.value()->hide();
+            // Hidden only if no row in sight takes it up again: showing a row costs.
             m_spare.append(it.value());
             it = m_bound.erase(it);
             m_boundChanged = true;
@@ -261,6 +261,10 @@ void BatchReviewList::layoutRows()
         if (!changed)
             break;
         reposition();
+    }
+    for (BatchItemRow *row : std::as_const(m_spare)) {
+        if (!row->isHidden())
+            row->hide();
     }
     const int width = viewport()->width();
     for (auto it = m_bound.cbegin(); it != m_bound.cend(); ++it) {
