@@ -362,7 +362,8 @@ void BatchItemRow::showStatus(const BatchItem &item)
     if (symbol.isEmpty())
         return;
     // Recycled rows change their icon as the list scrolls; each one is drawn once.
-    const QString key = QStringLiteral("batchStatus:%1:%2").arg(symbol, color.name(QColor::HexArgb));
+    const QString key
+        = QStringLiteral("batchStatus:%1:%2").arg(symbol, color.name(QColor::HexArgb));
     if (key == m_statusKey)
         return;
     m_statusKey = key;

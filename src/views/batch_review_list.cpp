@@ -249,6 +249,9 @@ void BatchReviewList::layoutRows()
                 ++it;
                 continue;
             }
+            // A row re-bound to another item must not keep the focus, or Delete removes that.
+            if (holdsFocus(it.value()))
+                QApplication::focusWidget()->clearFocus();
             // Hidden only if no row in sight takes it up again: showing a row costs.
             m_spare.append(it.value());
             it = m_bound.erase(it);

@@ -382,9 +382,14 @@ TEST_F(BatchSheetTest, AFilterChangeWithRowsScrolledOffKeepsCountsAndDeletesTheR
 {
     matcher.setItems(numberedItems(
         120, [](int i) { return i % 3 == 0 ? Status::needsReview() : Status::matched(); }));
-    sheet();
+    sheet().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet()));
+    find<QWidget>(review().row(matcher.items().at(1).id), "include")->setFocus();
     ASSERT_NE(review().row(matcher.items().last().id), nullptr);
     review().setFilter(Filter::review);
+    // The focused line, scrolled off, is filtered out: the row widgets shown again have no focus.
+    for (BatchItemRow *row : listOf(review())->viewport()->findChildren<BatchItemRow *>())
+        EXPECT_FALSE(row->isAncestorOf(QApplication::focusWidget())) << row->id().toString().toStdString();
     EXPECT_EQ(filterTitles(),
         (QStringList { u8("All (120)"), u8("Added (0)"), u8("Needs Review (40)"),
             u8("Not Found (0)"), u8("Matched (80)") }));
