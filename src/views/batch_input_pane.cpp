@@ -17,6 +17,7 @@
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <functional>
@@ -214,6 +215,17 @@ BatchInputPane::BatchInputPane(BatchMatcher *matcher, QWidget *parent)
     m_match->setObjectName(QStringLiteral("match"));
     m_match->setDefault(true);
     connect(m_match, &QPushButton::clicked, this, &BatchInputPane::match);
+    // Return in the editor starts a new line, so matching has a shortcut of its own. Not the
+    // button's: setting its text replaces that with the text's mnemonic.
+    auto *matchShortcut = new QShortcut(m_match);
+    matchShortcut->setKeys(
+        { QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter) });
+    connect(matchShortcut, &QShortcut::activated, m_match, [this] {
+        if (m_match->isEnabled())
+            m_match->animateClick();
+    });
+    m_match->setToolTip(tr("Search for the lines (%1)")
+                            .arg(matchShortcut->key().toString(QKeySequence::NativeText)));
     footer->addWidget(m_match);
     layout->addLayout(footer);
 

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -68,12 +69,13 @@ QString year(const ReleaseCandidate &candidate)
 } // namespace
 
 BatchItemRow::BatchItemRow(BatchMatcher *matcher, const QUuid &id, ThumbnailFetch fetch,
-    QThreadPool *pool, QWidget *parent)
+    QThreadPool *pool, ThumbnailCache *thumbnails, QWidget *parent)
     : QWidget(parent)
     , m_matcher(matcher)
     , m_id(id)
     , m_fetch(std::move(fetch))
     , m_pool(pool)
+    , m_thumbnails(thumbnails)
 {
     setObjectName(QStringLiteral("batchItemRow"));
     // A clicked row takes the focus, so Delete removes it.
@@ -185,6 +187,25 @@ BatchItemRow::BatchItemRow(BatchMatcher *matcher, const QUuid &id, ThumbnailFetc
 BatchItemRow::~BatchItemRow()
 {
     m_thumbnailStop.request_stop();
+}
+
+void BatchItemRow::rebind(const QUuid &id)
+{
+    if (id != m_id) {
+        m_id = id;
+        m_picker->hidePopup();
+        m_pickerIDs.clear();
+        m_thumbnailURL.reset();
+        cancelThumbnail();
+    }
+    refresh();
+}
+
+void BatchItemRow::cancelThumbnail()
+{
+    m_thumbnailStop.request_stop();
+    m_thumbnailStop = std::stop_source();
+    m_thumbnail->setData({});
 }
 
 QString BatchItemRow::details(const ReleaseCandidate &candidate)
@@ -338,8 +359,20 @@ void BatchItemRow::showStatus(const BatchItem &item)
     m_statusIcon->setVisible(!symbol.isEmpty());
     m_statusIcon->setToolTip(help);
     m_statusIcon->setProperty("symbol", symbol);
-    if (!symbol.isEmpty())
-        m_statusIcon->setPixmap(symbolIcon(symbol, color).pixmap(QSize(16, 16)));
+    if (symbol.isEmpty())
+        return;
+    // Recycled rows change their icon as the list scrolls; each one is drawn once.
+    const QString key
+        = QStringLiteral("batchStatus:%1:%2").arg(symbol, color.name(QColor::HexArgb));
+    if (key == m_statusKey)
+        return;
+    m_statusKey = key;
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        pixmap = symbolIcon(symbol, color).pixmap(QSize(16, 16));
+        QPixmapCache::insert(key, pixmap);
+    }
+    m_statusIcon->setPixmap(pixmap);
 }
 
 void BatchItemRow::showPicker(const BatchItem &item)
@@ -369,18 +402,25 @@ void BatchItemRow::showThumbnail(
     if (url == m_thumbnailURL)
         return;
     m_thumbnailURL = url;
-    m_thumbnailStop.request_stop();
-    m_thumbnailStop = std::stop_source();
-    m_thumbnail->setData({});
+    cancelThumbnail();
     if (!url || !m_fetch || !m_pool)
         return;
+    if (const QByteArray *cached = m_thumbnails ? m_thumbnails->object(*url) : nullptr) {
+        m_thumbnail->setData(*cached);
+        return;
+    }
     QPointer<DataCover> target(m_thumbnail);
     runTask(
         m_thumbnail, m_thumbnailStop.get_token(),
         [fetch = m_fetch, url = *url](std::stop_token stop) { return fetch(url, stop); },
-        [target](TaskResult<QByteArray> result) {
-            if (target && result.hasValue() && !result.get().isEmpty())
-                target->setData(result.get());
+        // The cache lives as long as the list that holds the target's row.
+        [target, cache = m_thumbnails, url = *url](TaskResult<QByteArray> result) {
+            if (!target || !result.hasValue() || result.get().isEmpty())
+                return;
+            if (cache)
+                cache->insert(url, new QByteArray(result.get()),
+                    std::max<qsizetype>(1, result.get().size() / 1024));
+            target->setData(result.get());
         },
         m_pool);
 }
@@ -430,7 +470,8 @@ void BatchItemRow::focusOutEvent(QFocusEvent *event)
 void BatchItemRow::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu menu(this);
-    menu.addAction(tr("Delete"), this, [this] { emit removeRequested(m_id); });
+    // The row may show another item by the time the menu is answered.
+    menu.addAction(tr("Delete"), this, [this, id = m_id] { emit removeRequested(id); });
     menu.exec(event->globalPos());
 }
 

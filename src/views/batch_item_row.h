@@ -7,6 +7,7 @@
 #include "app/batch_item.h"
 
 #include <QByteArray>
+#include <QCache>
 #include <QUrl>
 #include <QUuid>
 #include <QWidget>
@@ -34,14 +35,20 @@ class BatchItemRow : public QWidget
 public:
     // Downloads a thumbnail on a worker thread; empty bytes when it cannot be had.
     using ThumbnailFetch = std::function<QByteArray(const QUrl &, std::stop_token)>;
+    // Downloaded thumbnails shared by the rows of a list, costed in kilobytes, so a row that
+    // scrolls back into sight shows its cover at once instead of downloading it again.
+    using ThumbnailCache = QCache<QUrl, QByteArray>;
 
     BatchItemRow(BatchMatcher *matcher, const QUuid &id, ThumbnailFetch fetch, QThreadPool *pool,
-        QWidget *parent = nullptr);
+        ThumbnailCache *thumbnails = nullptr, QWidget *parent = nullptr);
     ~BatchItemRow() override;
 
     const QUuid &id() const { return m_id; }
     // Shows the matcher's current state of the item; nothing when it has left the list.
     void refresh();
+    // Shows another item: the list recycles rows that scroll out of sight. The earlier item's
+    // thumbnail download is cancelled and its pressings are dropped.
+    void rebind(const QUuid &id);
     void setAlternate(bool alternate);
 
     // "1979 · UK · Vinyl, LP, Album · First Label FL 101"
@@ -65,15 +72,18 @@ private:
     void showStatus(const BatchItem &item);
     void showPicker(const BatchItem &item);
     void showThumbnail(const BatchItem &item, const std::optional<ReleaseCandidate> &chosen);
+    void cancelThumbnail();
 
     BatchMatcher *m_matcher;
     QUuid m_id;
     ThumbnailFetch m_fetch;
     QThreadPool *m_pool;
+    ThumbnailCache *m_thumbnails;
     bool m_alternate = false;
     // What the picker and the thumbnail show, so a refresh rebuilds only what changed.
     QStringList m_pickerIDs;
     std::optional<QUrl> m_thumbnailURL;
+    QString m_statusKey;
     std::stop_source m_thumbnailStop;
 
     QCheckBox *m_include = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/batch_matcher.h"
 #include "models/grading.h"
+#include "views/batch_review_list.h"
 #include "views/components/busy_indicator.h"
 #include "views/components/symbol_icon.h"
 
@@ -13,7 +14,6 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QListWidget>
 #include <QSet>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -63,12 +63,10 @@ QWidget *centred(QWidget *content, QWidget *parent)
 
 } // namespace
 
-BatchReviewPane::BatchReviewPane(BatchMatcher *matcher, BatchItemRow::ThumbnailFetch fetch,
-    QThreadPool *pool, QWidget *parent)
+BatchReviewPane::BatchReviewPane(
+    BatchMatcher *matcher, BatchItemRow::ThumbnailFetch fetch, QThreadPool *pool, QWidget *parent)
     : QWidget(parent)
     , m_matcher(matcher)
-    , m_fetch(std::move(fetch))
-    , m_pool(pool)
 {
     setObjectName(QStringLiteral("reviewPane"));
     auto *layout = new QVBoxLayout(this);
@@ -81,15 +79,9 @@ BatchReviewPane::BatchReviewPane(BatchMatcher *matcher, BatchItemRow::ThumbnailF
     layout->addWidget(topLine);
 
     m_listPages = new QStackedWidget(this);
-    m_list = new QListWidget(m_listPages);
-    m_list->setObjectName(QStringLiteral("list"));
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setFocusPolicy(Qt::NoFocus);
-    m_list->setResizeMode(QListView::Adjust);
-    m_list->setUniformItemSizes(false);
+    m_list = new BatchReviewList(m_matcher, std::move(fetch), pool, m_listPages);
+    connect(m_list, &BatchReviewList::removeRequested, this,
+        [this](const QUuid &removed) { removeRows({ int(filteredIDs().indexOf(removed)) }); });
     m_listPages->addWidget(m_list);
 
     auto *empty = new QWidget(m_listPages);
@@ -352,85 +344,30 @@ void BatchReviewPane::resetAddedMessage()
 
 bool BatchReviewPane::isShown(const QUuid &id) const
 {
-    QListWidgetItem *item = m_listItems.value(id);
-    return item && !item->isHidden();
+    return m_list->contains(id);
 }
 
-void BatchReviewPane::addRow(const QUuid &id)
+BatchItemRow *BatchReviewPane::row(const QUuid &id)
 {
-    auto *row = new BatchItemRow(m_matcher, id, m_fetch, m_pool);
-    connect(row, &BatchItemRow::removeRequested, this,
-        [this](const QUuid &removed) { removeRows({ int(filteredIDs().indexOf(removed)) }); });
-    auto *item = new QListWidgetItem(m_list);
-    item->setSizeHint(QSize(0, row->sizeHint().height()));
-    m_list->setItemWidget(item, row);
-    m_rows.insert(id, row);
-    m_listItems.insert(id, item);
+    return m_list->scrollTo(id);
 }
 
 void BatchReviewPane::syncRows()
 {
-    const QList<BatchItem> &items = m_matcher->items();
-    QSet<QUuid> present;
-    present.reserve(items.size());
-    for (const BatchItem &item : items)
-        present.insert(item.id);
-    // The view frees a row's widget with its list row.
-    for (auto it = m_listItems.begin(); it != m_listItems.end();) {
-        if (present.contains(it.key())) {
-            ++it;
-            continue;
-        }
-        m_rows.remove(it.key());
-        delete m_list->takeItem(m_list->row(it.value()));
-        it = m_listItems.erase(it);
-    }
-    // Kept rows are in list order already unless the whole list was replaced; new ones come
-    // at the end. Otherwise every row is made anew.
-    bool inOrder = true;
-    for (int i = 0; i < m_list->count() && inOrder; ++i)
-        inOrder = i < items.size() && m_listItems.value(items.at(i).id) == m_list->item(i);
-    if (!inOrder) {
-        m_list->clear();
-        m_rows.clear();
-        m_listItems.clear();
-    }
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const QUuid &id = items.at(i).id;
-        if (BatchItemRow *row = m_rows.value(id)) {
-            row->refresh();
-            m_listItems.value(id)->setSizeHint(QSize(0, row->sizeHint().height()));
-        } else {
-            addRow(id);
-        }
-    }
+    m_list->refreshAll();
     applyFilter();
 }
 
 void BatchReviewPane::itemChanged(const QUuid &id)
 {
-    if (BatchItemRow *row = m_rows.value(id)) {
-        row->refresh();
-        m_listItems.value(id)->setSizeHint(QSize(0, row->sizeHint().height()));
-    }
+    m_list->refreshItem(id);
     applyFilter();
 }
 
 void BatchReviewPane::applyFilter()
 {
     const QList<QUuid> ids = filteredIDs();
-    const QSet<QUuid> shown(ids.cbegin(), ids.cend());
-    int visible = 0;
-    for (const BatchItem &item : m_matcher->items()) {
-        QListWidgetItem *listItem = m_listItems.value(item.id);
-        if (!listItem)
-            continue;
-        const bool show = shown.contains(item.id);
-        if (show)
-            m_rows.value(item.id)->setAlternate(visible++ % 2 == 1);
-        if (listItem->isHidden() == show)
-            listItem->setHidden(!show);
-    }
+    m_list->setIDs(ids);
     if (!ids.isEmpty())
         m_listPages->setCurrentWidget(m_list);
     else if (m_matcher->analyzingPhoto())

@@ -6,7 +6,6 @@
 #include "views/batch_item_row.h"
 #include "views/batch_review_filter.h"
 
-#include <QHash>
 #include <QList>
 #include <QUuid>
 #include <QWidget>
@@ -17,8 +16,6 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QListWidget;
-class QListWidgetItem;
 class QStackedWidget;
 class QThreadPool;
 class QToolButton;
@@ -27,6 +24,7 @@ class QVBoxLayout;
 namespace vorla {
 
 class BatchMatcher;
+class BatchReviewList;
 
 class BatchReviewPane : public QWidget
 {
@@ -40,8 +38,8 @@ public:
     void setFilter(BatchReview::Filter filter);
     // The ids the filter shows, in list order, as the matcher holds them now.
     QList<QUuid> filteredIDs() const;
-    // The row of that item, or null.
-    BatchItemRow *row(const QUuid &id) const { return m_rows.value(id); }
+    // The row of that item, scrolled into sight; null when the filter does not show the item.
+    BatchItemRow *row(const QUuid &id);
     // Whether the filter shows the item's row.
     bool isShown(const QUuid &id) const;
 
@@ -63,7 +61,6 @@ private:
     QWidget *buildHeader();
     QWidget *buildFooter();
     void syncRows();
-    void addRow(const QUuid &id);
     void itemChanged(const QUuid &id);
     void applyFilter();
     void updateCounts();
@@ -71,11 +68,7 @@ private:
     void updateFields();
 
     BatchMatcher *m_matcher;
-    BatchItemRow::ThumbnailFetch m_fetch;
-    QThreadPool *m_pool;
     BatchReview::Filter m_filter = BatchReview::Filter::all;
-    QHash<QUuid, BatchItemRow *> m_rows;
-    QHash<QUuid, QListWidgetItem *> m_listItems;
 
     QLabel *m_reading = nullptr;
     QWidget *m_readingBox = nullptr;
@@ -90,8 +83,7 @@ private:
     QWidget *m_addedBox = nullptr;
     QLabel *m_addedMessage = nullptr;
     QStackedWidget *m_listPages = nullptr;
-    // The view shows only the row widgets in sight, so filtering hides list rows, not widgets.
-    QListWidget *m_list = nullptr;
+    BatchReviewList *m_list = nullptr;
     QWidget *m_emptyState = nullptr;
     QWidget *m_lookingForRecords = nullptr;
     QPushButton *m_add = nullptr;

@@ -115,6 +115,29 @@ TEST_F(BatchSheetTest, MatchQueuesExactlyTheLinesTheFooterCounts)
     EXPECT_EQ(itemLines(), lines.queued);
 }
 
+TEST_F(BatchSheetTest, ReturnStartsALineAndControlReturnMatches)
+{
+    sheet().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet()));
+    auto *editor = find<QPlainTextEdit>(&input(), "editor");
+    editor->setFocus();
+    QTest::keyClicks(editor, u8("Gulls"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, u8("Tides"));
+    EXPECT_EQ(input().text(), u8("Gulls\nTides"));
+    EXPECT_TRUE(matcher.items().isEmpty());
+    EXPECT_FALSE(sheet().isShowingReview());
+    EXPECT_EQ(
+        find<QWidget>(&input(), "match")->toolTip(), u8("Search for the lines (Ctrl+Return)"));
+
+    // The shortcut presses the button, which clicks when it springs back.
+    QTest::keyClick(editor, Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return sheet().isShowingReview(); }));
+    EXPECT_EQ(itemLines(), (QStringList { u8("Gulls"), u8("Tides") }));
+    EXPECT_TRUE(sheet().isShowingReview());
+    ASSERT_TRUE(waitUntilIdle());
+}
+
 TEST_F(BatchSheetTest, EscapeWithoutWorkClosesTheSheet)
 {
     sheet();
