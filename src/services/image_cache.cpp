@@ -17,7 +17,14 @@ namespace vorla {
 
 ImageCache &ImageCache::shared()
 {
-    static ImageCache cache;
+    // Two threads of their own: a fast scroll then neither takes every core from painting
+    // nor holds up lookups waiting for the global pool, and few threads keep few malloc
+    // arenas holding freed pictures.
+    static QThreadPool pool;
+    static ImageCache cache = [] {
+        pool.setMaxThreadCount(2);
+        return ImageCache(kCountLimit, kByteLimit, &ImageCache::decode, &pool);
+    }();
     return cache;
 }
 
