@@ -1,6 +1,7 @@
 #include "app/snapshot.h"
 
 #include "app/debug_hooks.h"
+#include "services/image_cache.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -98,6 +99,12 @@ QStringList writeWindowSnapshots(const QString &path, QTextStream &out)
 {
     QStringList written;
     int index = 0;
+    // Covers still decoding would show as placeholders: painting asks for them first.
+    for (QWidget *window : windowsInOrder()) {
+        if (window->isVisible())
+            window->grab();
+    }
+    ImageCache::shared().waitForDecodes();
     for (QWidget *window : windowsInOrder()) {
         if (!window->isVisible() || window->width() <= 100)
             continue;

@@ -147,20 +147,7 @@ QString Record::labelSortKey() const { return m_label.toLower(); }
 
 void Record::setCover(const std::optional<QByteArray> &data)
 {
-    replaceCover(data ? ImageUtil::downscaledJPEG(*data, kCoverMaxPixel, kCoverQuality)
-                      : std::nullopt);
-}
-
-void Record::replaceCover(const std::optional<QByteArray> &cover)
-{
-    std::optional<QByteArray> thumbnail;
-    if (cover)
-        thumbnail = ImageUtil::downscaledJPEG(*cover, kThumbnailMaxPixel, kCoverQuality);
-    m_cover = heldBytes(cover);
-    m_thumbnail = heldBytes(thumbnail);
-    ++m_coverRevision;
-    m_imagesChanged = true;
-    changed();
+    setPreparedCover(data ? prepareCover(*data) : std::nullopt);
 }
 
 std::optional<Record::PreparedCover> Record::prepareCover(const QByteArray &data)
@@ -173,7 +160,7 @@ std::optional<Record::PreparedCover> Record::prepareCover(const QByteArray &data
     return PreparedCover { *cover, thumbnail.value_or(QByteArray()) };
 }
 
-void Record::storeCover(const std::optional<PreparedCover> &cover)
+void Record::setPreparedCover(const std::optional<PreparedCover> &cover)
 {
     m_cover = heldBytes(cover ? std::optional(cover->cover) : std::nullopt);
     m_thumbnail = heldBytes(cover && !cover->thumbnail.isEmpty() ? std::optional(cover->thumbnail)
@@ -330,7 +317,7 @@ void Record::applyReleaseMetadata(const RecordDraft &draft, const std::optional<
         setSourceURL(draft.sourceURL);
     // A download that is not an image must not throw away a good cover.
     if (cover)
-        storeCover(cover);
+        setPreparedCover(cover);
 }
 
 QList<std::pair<QString, int>> Record::genreCounts(const QList<Record *> &records)

@@ -112,8 +112,13 @@ public:
     {
         QByteArray cover;
         QByteArray thumbnail;
+
+        bool operator==(const PreparedCover &) const = default;
     };
     static std::optional<PreparedCover> prepareCover(const QByteArray &data);
+    // What setCover() does with the bytes prepared already (none: they did not read, and
+    // both are cleared).
+    void setPreparedCover(const std::optional<PreparedCover> &cover);
 
     // The collection search: case-insensitive containment in any searched text.
     bool matches(const QString &search) const;
@@ -155,9 +160,6 @@ private:
 
     Record(const QUuid &id, const QDateTime &dateAdded);
     std::optional<QByteArray> imageData(ImageKind kind) const;
-    // Stores an already downscaled cover and its thumbnail; counts a cover change.
-    void replaceCover(const std::optional<QByteArray> &cover);
-    void storeCover(const std::optional<PreparedCover> &cover);
     void changed();
     QByteArray buildSearchKey() const;
     template <typename T>

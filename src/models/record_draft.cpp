@@ -14,6 +14,11 @@ bool isBlank(const QString &text)
 
 } // namespace
 
+PreparedDraftCover PreparedDraftCover::prepare(const QByteArray &source)
+{
+    return PreparedDraftCover { source, Record::prepareCover(source) };
+}
+
 RecordDraft::RecordDraft(const Record &record)
     : title(record.title())
     , artist(record.artist())
@@ -47,7 +52,7 @@ bool RecordDraft::isValid() const
     return !isBlank(title) || !isBlank(artist);
 }
 
-void RecordDraft::apply(Record &record) const
+void RecordDraft::apply(Record &record, const std::optional<PreparedDraftCover> &prepared) const
 {
     record.setTitle(TextUtil::trimmedSpacesAndTabs(title));
     record.setArtist(TextUtil::trimmedSpacesAndTabs(artist));
@@ -79,9 +84,11 @@ void RecordDraft::apply(Record &record) const
     record.setDiscogsReleaseID(discogsReleaseID);
     record.setMusicBrainzID(musicBrainzID);
     record.setSourceURL(sourceURL);
-    if (coverChanged)
-        record.setCover(coverImageData);
-    else if (!record.hasCoverImageData() && coverImageData)
+    if (!coverChanged && (record.hasCoverImageData() || !coverImageData))
+        return;
+    if (prepared && coverImageData && prepared->source == *coverImageData)
+        record.setPreparedCover(prepared->cover);
+    else
         record.setCover(coverImageData);
 }
 

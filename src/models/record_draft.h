@@ -3,6 +3,7 @@
 #pragma once
 
 #include "models/grading.h"
+#include "models/record.h"
 #include "models/track.h"
 
 #include <QByteArray>
@@ -16,7 +17,18 @@
 
 namespace vorla {
 
-class Record;
+// A draft's cover bytes reduced for storing, made on a worker so that saving the draft does
+// not decode and encode a large photo on the GUI thread.
+struct PreparedDraftCover
+{
+    // The coverImageData it was made from.
+    QByteArray source;
+    // None: the bytes do not read.
+    std::optional<Record::PreparedCover> cover;
+
+    // Safe on any thread.
+    static PreparedDraftCover prepare(const QByteArray &source);
+};
 
 struct RecordDraft
 {
@@ -56,8 +68,9 @@ struct RecordDraft
 
     // Title or artist holds something besides spaces and tabs.
     bool isValid() const;
-    // Writes the draft into the record; neither inserts nor saves.
-    void apply(Record &record) const;
+    // Writes the draft into the record; neither inserts nor saves. A cover prepared from the
+    // draft's own cover bytes is stored as it is; other bytes are prepared here.
+    void apply(Record &record, const std::optional<PreparedDraftCover> &prepared = std::nullopt) const;
 };
 
 } // namespace vorla

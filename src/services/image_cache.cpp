@@ -2,18 +2,38 @@
 
 #include "models/record.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QPointer>
+#include <QThread>
+#include <QThreadPool>
+
 #include <algorithm>
+#include <memory>
+#include <new>
 
 namespace vorla {
 
 ImageCache &ImageCache::shared()
 {
-    static ImageCache cache;
+    // Two threads of their own: a fast scroll then neither takes every core from painting
+    // nor holds up lookups waiting for the global pool, and few threads keep few malloc
+    // arenas holding freed pictures.
+    static QThreadPool pool;
+    static ImageCache cache = [] {
+        pool.setMaxThreadCount(2);
+        return ImageCache(kCountLimit, kByteLimit, &ImageCache::decode, &pool);
+    }();
     return cache;
 }
 
-ImageCache::ImageCache(int countLimit, qint64 byteLimit)
-    : m_countLimit(countLimit), m_byteLimit(byteLimit), m_cache(qsizetype(std::max<qint64>(byteLimit, 0)))
+ImageCache::ImageCache(int countLimit, qint64 byteLimit, Decoder decoder, QThreadPool *pool)
+    : m_countLimit(countLimit)
+    , m_byteLimit(byteLimit)
+    , m_decoder(std::move(decoder))
+    , m_pool(pool ? pool : QThreadPool::globalInstance())
+    , m_cache(qsizetype(std::max<qint64>(byteLimit, 0)))
 {
 }
 
@@ -34,40 +54,89 @@ QString ImageCache::key(const Record &record, bool full)
         + QString::number(record.coverRevision()) + u'-' + (full ? u'f' : u't');
 }
 
-QImage ImageCache::image(const Record &record, bool full)
+QImage ImageCache::decode(const QByteArray &bytes)
+{
+    Q_ASSERT_X(!QCoreApplication::instance()
+            || QThread::currentThread() != QCoreApplication::instance()->thread(),
+        "ImageCache::decode", "called on the GUI thread");
+    return QImage::fromData(bytes);
+}
+
+QImage ImageCache::image(const Record &record, bool full, bool *decoding)
 {
     const QString cacheKey = key(record, full);
-    if (QImage hit = lookup(cacheKey); !hit.isNull())
-        return hit;
+    if (decoding)
+        *decoding = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (const Entry *found = m_cache.object(cacheKey)) // marks it most recently used
+            return found->image;
+        if (cacheKey == m_oversizeKey)
+            return m_oversize;
+        if (m_pending.contains(cacheKey)) {
+            if (decoding)
+                *decoding = true;
+            return QImage();
+        }
+    }
     std::optional<QByteArray> bytes = full && record.hasCoverImageData() ? record.coverImageData()
                                                                          : std::nullopt;
     if (!bytes)
         bytes = record.thumbnailData();
     if (!bytes || bytes->isEmpty())
         return QImage();
-    const QImage decoded = QImage::fromData(*bytes);
-    if (decoded.isNull())
-        return QImage();
-    store(cacheKey, decoded);
-    return decoded;
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending.insert(cacheKey);
+    }
+    if (decoding)
+        *decoding = true;
+    // Only dereferenced on the GUI thread; the worker merely carries it.
+    auto guard = std::make_shared<QPointer<ImageCache>>(this);
+    m_pool->start([decoder = m_decoder, bytes = std::move(*bytes), cacheKey, guard]() mutable {
+        QImage decoded;
+        try {
+            decoded = decoder(bytes);
+        } catch (const std::bad_alloc &) {
+            // A picture too large for the memory shows the placeholder.
+        }
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app)
+            return;
+        QMetaObject::invokeMethod(
+            app,
+            [guard = std::move(guard), cacheKey = std::move(cacheKey),
+                decoded = std::move(decoded)] {
+                if (*guard)
+                    (*guard)->finish(cacheKey, decoded);
+            },
+            Qt::QueuedConnection);
+    });
+    return QImage();
 }
 
-QImage ImageCache::lookup(const QString &cacheKey)
+void ImageCache::finish(const QString &cacheKey, const QImage &image)
 {
-    std::lock_guard lock(m_mutex);
-    const Entry *found = m_cache.object(cacheKey); // marks it most recently used
-    return found ? found->image : QImage();
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending.remove(cacheKey);
+        store(cacheKey, image);
+    }
+    emit imageReady(cacheKey);
 }
 
 void ImageCache::store(const QString &cacheKey, const QImage &image)
 {
     const qint64 bytes = image.sizeInBytes();
-    // An image larger than the whole budget is handed out but not kept.
-    if (bytes > m_byteLimit || m_countLimit <= 0)
+    if (bytes > m_byteLimit || m_countLimit <= 0) {
+        m_oversizeKey = cacheKey;
+        m_oversize = image;
         return;
+    }
+    // Bytes that do not decode are kept as a null image at the smallest cost.
     const qint64 share = (m_byteLimit + m_countLimit - 1) / m_countLimit;
-    std::lock_guard lock(m_mutex);
-    m_cache.insert(cacheKey, new Entry(image, m_totalBytes), qsizetype(std::min(std::max(bytes, share), m_byteLimit)));
+    m_cache.insert(cacheKey, new Entry(image, m_totalBytes),
+        qsizetype(std::min(std::max(bytes, share), m_byteLimit)));
 }
 
 int ImageCache::count() const
@@ -80,6 +149,19 @@ qint64 ImageCache::totalBytes() const
 {
     std::lock_guard lock(m_mutex);
     return m_totalBytes;
+}
+
+int ImageCache::pendingCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return int(m_pending.size());
+}
+
+void ImageCache::waitForDecodes()
+{
+    // Each decode posts its result, which wakes the loop.
+    while (pendingCount() > 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 } // namespace vorla

@@ -549,7 +549,7 @@ void AddRecordSheet::save(bool addNext)
     if (!draft.isValid() || m_editorPage->editor()->isBusy())
         return;
     auto owned = std::make_unique<Record>();
-    draft.apply(*owned);
+    draft.apply(*owned, m_editorPage->editor()->preparedCover());
     const QUuid id = owned->id();
     m_context->insert(std::move(owned));
     try {
@@ -835,7 +835,8 @@ void AddRecordSheet::updateFooter()
     m_editingBack->setVisible(phase == Phase::editing && mode != AddMode::manual);
     m_addNext->setVisible(phase == Phase::editing);
     m_add->setVisible(phase == Phase::editing);
-    // A cover still being reduced is not in the draft yet.
+    // A cover still being reduced is not in the draft yet, and one still being prepared for
+    // storing would be decoded again on this thread.
     const bool valid = m_state->draft().isValid() && !m_editorPage->editor()->isBusy();
     m_addNext->setEnabled(valid);
     m_add->setEnabled(valid);

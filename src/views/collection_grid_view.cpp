@@ -22,8 +22,7 @@ namespace vorla {
 
 namespace {
 
-// The ring and the hover shadow reach this far outside a tile.
-constexpr int kTileOverhang = 12;
+constexpr int kTileOverhang = GridGeometry::kTileOverhang;
 
 } // namespace
 

@@ -22,6 +22,8 @@ struct GridGeometry {
     static constexpr int kPadding = 22;
     static constexpr int kColumnSpacing = 22;
     static constexpr int kRowSpacing = 26;
+    // The ring and the hover shadow reach this far outside a tile.
+    static constexpr int kTileOverhang = 12;
 
     int columns = 1;
     qreal tileWidth = 0;

@@ -76,7 +76,7 @@ void CollectionTableDelegate::paint(QPainter *painter, const QStyleOptionViewIte
     if (column == CollectionModel::cover) {
         QRectF square(0, 0, 30, 30);
         square.moveCenter(cell.center());
-        paintSquareImage(*painter, square, recordThumbnail(model->recordAt(index.row())),
+        paintSquareImage(*painter, square, recordThumbnail(model->recordAt(index.row()), option, index),
                          index.data(CollectionModel::SeedRole).toString(), 3, option.palette);
     } else if (column == CollectionModel::title) {
         const bool selected = option.state & QStyle::State_Selected;

@@ -110,7 +110,7 @@ void CollectionTileDelegate::paint(QPainter *painter, const QStyleOptionViewItem
         cover.adjust(-grow, -grow, grow, grow);
     }
     paintShadow(*painter, cover, hovering);
-    paintSquareImage(*painter, cover, recordThumbnail(model->recordAt(index.row())),
+    paintSquareImage(*painter, cover, recordThumbnail(model->recordAt(index.row()), option, index),
                      index.data(CollectionModel::SeedRole).toString(), kCoverRadius, option.palette);
     if (selected) {
         QPen ring(option.palette.color(QPalette::Active, QPalette::Highlight), 3);

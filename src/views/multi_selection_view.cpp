@@ -2,6 +2,7 @@
 
 #include "models/model_context.h"
 #include "models/record.h"
+#include "services/image_cache.h"
 #include "views/components/cover_painter.h"
 #include "views/components/record_cover.h"
 #include "views/components/symbol_icon.h"
@@ -32,6 +33,15 @@ CoverStack::CoverStack(ModelContext *context, QWidget *parent)
     connect(context, &ModelContext::recordsChanged, this, [this](const QList<QUuid> &ids) {
         for (const QUuid &id : ids) {
             if (m_ids.contains(id)) {
+                update();
+                return;
+            }
+        }
+    });
+    connect(&ImageCache::shared(), &ImageCache::imageReady, this, [this](const QString &key) {
+        for (const QUuid &id : std::as_const(m_ids)) {
+            const Record *record = m_context ? m_context->record(id) : nullptr;
+            if (record && isRecordCoverKey(key, *record, false)) {
                 update();
                 return;
             }

@@ -1,6 +1,7 @@
 #include "views/record_editor_form.h"
 
 #include "app/app_settings.h"
+#include "app/run_task.h"
 #include "views/components/comma_separated_field.h"
 #include "views/components/star_rating.h"
 #include "views/components/symbol_icon.h"
@@ -105,9 +106,48 @@ RecordEditorForm::RecordEditorForm(AppSettings &settings, QWidget *parent)
     connect(&settings, &AppSettings::currencyCodeChanged, this, &RecordEditorForm::showPrice);
 }
 
+RecordEditorForm::~RecordEditorForm()
+{
+    m_preparation.request_stop();
+}
+
 bool RecordEditorForm::isBusy() const
 {
-    return m_cover->isBusy();
+    return m_cover->isBusy() || (m_preparing && !m_prepared);
+}
+
+void RecordEditorForm::updateBusy()
+{
+    if (m_busy == isBusy())
+        return;
+    m_busy = isBusy();
+    emit busyChanged(m_busy);
+}
+
+void RecordEditorForm::prepareCover()
+{
+    // Only a new cover is stored on saving; the record's own stays as it is.
+    const std::optional<QByteArray> wanted
+        = m_draft.coverChanged ? m_draft.coverImageData : std::nullopt;
+    if (wanted == m_preparing)
+        return;
+    m_preparation.request_stop();
+    m_preparation = std::stop_source();
+    m_preparing = wanted;
+    m_prepared.reset();
+    if (wanted) {
+        runTask(
+            this, m_preparation.get_token(),
+            [source = *wanted](std::stop_token) { return PreparedDraftCover::prepare(source); },
+            [this](TaskResult<PreparedDraftCover> result) {
+                if (result.hasValue())
+                    m_prepared = std::move(result.get());
+                else
+                    m_preparing.reset(); // saving prepares it then
+                updateBusy();
+            });
+    }
+    updateBusy();
 }
 
 void RecordEditorForm::build()
@@ -130,9 +170,10 @@ void RecordEditorForm::build()
         m_cover, &CoverEditor::coverEdited, this, [this](const std::optional<QByteArray> &cover) {
             m_draft.coverImageData = cover;
             m_draft.coverChanged = true;
+            prepareCover();
             changed();
         });
-    connect(m_cover, &CoverEditor::busyChanged, this, &RecordEditorForm::busyChanged);
+    connect(m_cover, &CoverEditor::busyChanged, this, &RecordEditorForm::updateBusy);
     headerRow->addWidget(m_cover, 0, Qt::AlignTop);
     auto *mainFacts = new QWidget(header);
     auto *mainForm = formLayout(mainFacts);
@@ -315,6 +356,7 @@ void RecordEditorForm::build()
 void RecordEditorForm::setDraft(const RecordDraft &draft)
 {
     m_draft = draft;
+    prepareCover();
     load();
 }
 

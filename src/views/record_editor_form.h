@@ -7,6 +7,9 @@
 
 #include <QScrollArea>
 
+#include <optional>
+#include <stop_token>
+
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -27,12 +30,17 @@ class RecordEditorForm : public QScrollArea
 
 public:
     explicit RecordEditorForm(AppSettings &settings, QWidget *parent = nullptr);
+    ~RecordEditorForm() override;
 
     // Shows the draft in every field.
     void setDraft(const RecordDraft &draft);
     const RecordDraft &draft() const { return m_draft; }
-    // The cover editor is still reducing an image.
+    // The cover editor is still reducing an image, or the draft's new cover is still being
+    // prepared for storing.
     bool isBusy() const;
+    // The draft's new cover prepared for storing off the GUI thread (RecordDraft::apply),
+    // once ready; none while preparing and when the draft brings no new cover.
+    const std::optional<PreparedDraftCover> &preparedCover() const { return m_prepared; }
     CoverEditor *coverEditor() const { return m_cover; }
 
     // The position proposed for a track added after `tracks`: "A1" for the first, the last
@@ -54,10 +62,17 @@ private:
     void showPrice();
     void showPurchaseDate();
     void changed();
+    void prepareCover();
+    void updateBusy();
 
     AppSettings &m_settings;
     RecordDraft m_draft;
     bool m_loading = false;
+    bool m_busy = false;
+    // The cover bytes being prepared or prepared, and the result.
+    std::optional<QByteArray> m_preparing;
+    std::optional<PreparedDraftCover> m_prepared;
+    std::stop_source m_preparation;
 
     CoverEditor *m_cover = nullptr;
     QLineEdit *m_title = nullptr;

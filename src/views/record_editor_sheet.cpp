@@ -56,7 +56,8 @@ RecordEditorSheet::RecordEditorSheet(
 
 void RecordEditorSheet::updateSaveEnabled()
 {
-    // An image still being reduced would be lost by saving now.
+    // An image still being reduced would be lost by saving now, and one still being
+    // prepared for storing would be decoded again on this thread.
     m_save->setEnabled(m_form->draft().isValid() && !m_form->isBusy());
 }
 
@@ -65,12 +66,12 @@ void RecordEditorSheet::save()
     if (!m_save->isEnabled())
         return;
     if (Record *record = m_context ? m_context->record(m_id) : nullptr)
-        applyChanges(m_original, m_form->draft(), *record);
+        applyChanges(m_original, m_form->draft(), *record, m_form->preparedCover());
     accept();
 }
 
-void RecordEditorSheet::applyChanges(
-    const RecordDraft &original, const RecordDraft &edited, Record &record)
+void RecordEditorSheet::applyChanges(const RecordDraft &original, const RecordDraft &edited,
+    Record &record, const std::optional<PreparedDraftCover> &prepared)
 {
     // Start from the record as it is now and take only what the user changed.
     RecordDraft merged(record);
@@ -104,7 +105,7 @@ void RecordEditorSheet::applyChanges(
     merged.coverChanged = edited.coverChanged;
     // Without a cover edit the stored cover stays exactly as it is.
     merged.coverImageData = edited.coverChanged ? edited.coverImageData : std::nullopt;
-    merged.apply(record);
+    merged.apply(record, prepared);
 }
 
 } // namespace vorla

@@ -35,9 +35,10 @@ public:
     void save();
 
     // Writes into `record` only the fields in which `edited` differs from `original` (the
-    // draft the sheet started from), so changes made meanwhile elsewhere survive.
-    static void applyChanges(
-        const RecordDraft &original, const RecordDraft &edited, Record &record);
+    // draft the sheet started from), so changes made meanwhile elsewhere survive. A new cover
+    // is taken from `prepared` when that was made from it.
+    static void applyChanges(const RecordDraft &original, const RecordDraft &edited,
+        Record &record, const std::optional<PreparedDraftCover> &prepared = std::nullopt);
 
 private:
     void updateSaveEnabled();

@@ -84,6 +84,61 @@ TEST(RecordDraft, ApplyCoverRules)
     EXPECT_EQ(record.coverRevision(), 2);
 }
 
+TEST(RecordDraft, APreparedCoverStoresWhatApplyingTheBytesStores)
+{
+    const struct {
+        const char *name;
+        bool recordHasCover;
+        bool coverChanged;
+        std::optional<QByteArray> bytes;
+    } cases[] = {
+        { "a new photo", true, true, test::encodedImage(1600, 1000, "JPEG") },
+        { "a first cover", false, false, test::encodedImage(300, 300) },
+        { "unreadable bytes", true, true, QByteArray("not an image") },
+        { "removed", true, true, std::nullopt },
+        { "kept", true, false, test::encodedImage(60, 60) },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordDraft draft;
+        draft.coverChanged = c.coverChanged;
+        draft.coverImageData = c.bytes;
+        Record direct;
+        Record prepared;
+        if (c.recordHasCover) {
+            direct.setCover(test::encodedImage(40, 40, "PNG", Qt::green));
+            prepared.setCover(test::encodedImage(40, 40, "PNG", Qt::green));
+        }
+        draft.apply(direct);
+        draft.apply(prepared,
+            c.bytes ? std::optional(PreparedDraftCover::prepare(*c.bytes)) : std::nullopt);
+        EXPECT_EQ(prepared.coverImageData(), direct.coverImageData());
+        EXPECT_EQ(prepared.thumbnailData(), direct.thumbnailData());
+        EXPECT_EQ(prepared.coverRevision(), direct.coverRevision());
+    }
+}
+
+TEST(RecordDraft, ApplyTakesThePreparedCoverOnlyForItsOwnBytes)
+{
+    RecordDraft draft;
+    draft.coverChanged = true;
+    draft.coverImageData = test::encodedImage(50, 50);
+    // Marked bytes show that applying did not prepare the cover again.
+    const PreparedDraftCover marked { *draft.coverImageData,
+        Record::PreparedCover { QByteArray("cover"), QByteArray("thumbnail") } };
+    Record record;
+    draft.apply(record, marked);
+    EXPECT_EQ(record.coverImageData(), QByteArray("cover"));
+    EXPECT_EQ(record.thumbnailData(), QByteArray("thumbnail"));
+    EXPECT_EQ(record.coverRevision(), 1);
+
+    // Prepared from other bytes: the draft's own are prepared here.
+    draft.coverImageData = test::encodedImage(60, 60, "PNG", Qt::blue);
+    draft.apply(record, marked);
+    EXPECT_EQ(record.coverImageData(), Record::prepareCover(*draft.coverImageData)->cover);
+    EXPECT_EQ(record.coverRevision(), 2);
+}
+
 TEST(RecordDraft, RoundTripThroughRecordChangesNothing)
 {
     Record record;

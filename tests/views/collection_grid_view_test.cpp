@@ -1,9 +1,13 @@
 #include "views/collection_grid_view.h"
 
 #include "collection_view_fixture.h"
+#include "paint_log.h"
+#include "services/image_cache.h"
+#include "test_images.h"
 
 #include <QAccessible>
 #include <QKeyEvent>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -42,6 +46,48 @@ struct GridFixture : CollectionFixture
 };
 
 } // namespace
+
+TEST(CollectionGridView, ATileShowsItsThumbnailWhenItArrivesRepaintingOnlyItself)
+{
+    GridFixture f;
+    PaintLog log(f.view.viewport());
+    // Where each decode was reported: only paints after it can show the image.
+    QHash<QString, qsizetype> reportedAt;
+    QObject receiver;
+    QObject::connect(&ImageCache::shared(), &ImageCache::imageReady, &receiver,
+        [&](const QString &key) { reportedAt.insert(key, log.regions.size()); });
+    f.records[1]->setCover(encodedImage(64, 64, "PNG", Qt::red));
+    f.records[5]->setCover(encodedImage(64, 64, "PNG", Qt::blue));
+    const QString red = ImageCache::key(*f.records[1], false);
+    const QString blue = ImageCache::key(*f.records[5], false);
+    auto coverCentre = [&](int row) {
+        const QRect tile = f.view.visualRect(f.model.index(row, 0));
+        return tile.topLeft() + QPoint(tile.width() / 2, tile.width() / 2);
+    };
+    auto repaintedAfter = [&](const QString &key, int row) {
+        if (!reportedAt.contains(key))
+            return false;
+        for (qsizetype i = reportedAt.value(key); i < log.regions.size(); ++i) {
+            if (log.regions[i].contains(coverCentre(row)))
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return repaintedAfter(red, 1) && repaintedAfter(blue, 5); }, 5000));
+    const qsizetype firstReport = std::min(reportedAt.value(red), reportedAt.value(blue));
+    for (qsizetype i = firstReport; i < log.regions.size(); ++i)
+        EXPECT_FALSE(log.regions[i].contains(coverCentre(0))) << "the whole grid was repainted";
+
+    const QImage shown = f.view.viewport()->grab().toImage();
+    auto near = [](QColor a, QColor b) {
+        return std::abs(a.red() - b.red()) < 24 && std::abs(a.green() - b.green()) < 24
+            && std::abs(a.blue() - b.blue()) < 24;
+    };
+    EXPECT_TRUE(near(shown.pixelColor(coverCentre(1)), Qt::red));
+    EXPECT_TRUE(near(shown.pixelColor(coverCentre(5)), Qt::blue));
+    EXPECT_FALSE(near(shown.pixelColor(coverCentre(0)), Qt::red)); // no cover: the placeholder
+}
 
 TEST(CollectionGridView, ClicksSelectByTheGridsRules)
 {

@@ -123,16 +123,20 @@ TEST_F(InspectorTest, CoverStackDrawsPlaceholdersWithoutCovers)
     auto *stack = inspector.multiSelectionView()->findChild<CoverStack *>();
     EXPECT_EQ(stack->shown().size(), 2);
     stack->resize(300, 190);
-    QImage drawn(stack->size(), QImage::Format_ARGB32);
-    drawn.fill(Qt::transparent);
-    stack->render(&drawn);
     // The front cover (the newest, b: a placeholder) covers the middle; a's blue edge shows
-    // on the left, turned and moved behind it.
-    int blue = 0;
-    for (int y = 0; y < drawn.height(); ++y)
-        for (int x = 0; x < drawn.width() / 2; ++x) {
-            const QColor c = drawn.pixelColor(x, y);
-            blue += (c.blue() > 180 && c.red() < 80 && c.green() < 80) ? 1 : 0;
-        }
-    EXPECT_GT(blue, 50);
+    // on the left, turned and moved behind it, once decoded.
+    auto blue = [&] {
+        QImage drawn(stack->size(), QImage::Format_ARGB32);
+        drawn.fill(Qt::transparent);
+        stack->render(&drawn);
+        int count = 0;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width() / 2; ++x) {
+                const QColor c = drawn.pixelColor(x, y);
+                count += (c.blue() > 180 && c.red() < 80 && c.green() < 80) ? 1 : 0;
+            }
+        return count;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return blue() > 50; }, 5000));
+    EXPECT_GT(blue(), 50);
 }

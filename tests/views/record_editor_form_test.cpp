@@ -302,3 +302,32 @@ TEST_F(RecordEditorFormTest, CoverEditsMarkTheCoverChanged)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.isBusy(); }, 5000));
     EXPECT_TRUE(form.draft().coverImageData);
 }
+
+TEST_F(RecordEditorFormTest, ANewCoverIsPreparedForStoringBeforeItCanBeSaved)
+{
+    // The record's own cover is stored as it is: nothing to prepare.
+    RecordDraft stored;
+    stored.coverImageData = encodedImage(30, 30, "JPEG");
+    form.setDraft(stored);
+    EXPECT_FALSE(form.isBusy());
+    EXPECT_EQ(form.preparedCover(), std::nullopt);
+
+    // A looked-up cover the draft brings, then one the user takes in.
+    RecordDraft found;
+    found.coverImageData = encodedImage(1600, 900, "JPEG");
+    found.coverChanged = true;
+    form.setDraft(found);
+    EXPECT_TRUE(form.isBusy());
+    form.coverEditor()->takeImageData(encodedImage(1400, 1400, "PNG", Qt::blue));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.isBusy(); }, 10000));
+    const std::optional<QByteArray> taken = form.draft().coverImageData;
+    ASSERT_TRUE(taken);
+    ASSERT_TRUE(form.preparedCover());
+    EXPECT_EQ(form.preparedCover()->source, *taken);
+    EXPECT_EQ(form.preparedCover()->cover, Record::prepareCover(*taken));
+
+    // Removing the cover leaves nothing to prepare.
+    form.coverEditor()->remove();
+    EXPECT_FALSE(form.isBusy());
+    EXPECT_EQ(form.preparedCover(), std::nullopt);
+}

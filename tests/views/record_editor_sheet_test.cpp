@@ -118,7 +118,7 @@ TEST_F(RecordEditorSheetTest, EscapeDropsEveryChangeEvenANewCover)
     type(field(*sheet, "titleField"), QStringLiteral("Not kept"));
     CoverEditor *cover = sheet->form()->coverEditor();
     cover->takeImageData(encodedImage(50, 50));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !cover->isBusy(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet->form()->isBusy(); }, 5000));
     ASSERT_TRUE(sheet->form()->draft().coverChanged);
     QTest::keyClick(sheet.get(), Qt::Key_Escape);
     EXPECT_FALSE(sheet->isVisible());
@@ -133,18 +133,19 @@ TEST_F(RecordEditorSheetTest, SaveWritesTheEditsAndTheContextSavesThem)
     auto sheet = open(record);
     type(field(*sheet, "titleField"), QStringLiteral("  Ege Bamyasi\t"));
     type(field(*sheet, "yearField"), QStringLiteral("1972"));
-    CoverEditor *cover = sheet->form()->coverEditor();
-    cover->takeImageData(encodedImage(1600, 1600, "PNG", Qt::blue));
-    // Saving while the image is still being reduced would lose it.
+    sheet->form()->coverEditor()->takeImageData(encodedImage(1600, 1600, "PNG", Qt::blue));
+    // Saving while the image is still being reduced would lose it, and while it is being
+    // prepared for storing it would be decoded again on the GUI thread.
     EXPECT_FALSE(saveButton(*sheet)->isEnabled());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !cover->isBusy(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return saveButton(*sheet)->isEnabled(); }, 5000));
+    const QByteArray taken = *sheet->form()->draft().coverImageData;
     saveButton(*sheet)->click();
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(record->title(), QStringLiteral("Ege Bamyasi"));
     EXPECT_EQ(record->coverRevision(), 1);
     expectStored(record->id(),
         [](const Record &stored) { EXPECT_EQ(stored.title(), QStringLiteral("Tago Mago")); });
-    expectSaved(record->id(), [](const Record &stored) {
+    expectSaved(record->id(), [&taken](const Record &stored) {
         EXPECT_EQ(stored.title(), QStringLiteral("Ege Bamyasi"));
         EXPECT_EQ(stored.year(), 1972);
         EXPECT_EQ(stored.artist(), QStringLiteral("Can"));
@@ -153,6 +154,11 @@ TEST_F(RecordEditorSheetTest, SaveWritesTheEditsAndTheContextSavesThem)
         ASSERT_TRUE(stored.hasCoverImageData());
         EXPECT_LE(QImage::fromData(*stored.coverImageData()).width(), 1200);
         EXPECT_TRUE(stored.hasThumbnailData());
+        // The same bytes as storing the taken image directly.
+        Record direct;
+        direct.setCover(taken);
+        EXPECT_EQ(stored.coverImageData(), direct.coverImageData());
+        EXPECT_EQ(stored.thumbnailData(), direct.thumbnailData());
     });
 }
 

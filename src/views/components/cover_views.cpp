@@ -1,5 +1,7 @@
 #include "views/components/cover_views.h"
 
+#include "app/run_task.h"
+#include "services/image_cache.h"
 #include "views/components/cover_painter.h"
 
 #include <QPainter>
@@ -56,10 +58,36 @@ DataCover::DataCover(QWidget *parent)
     : SquareCover(parent)
 { }
 
+DataCover::~DataCover()
+{
+    m_decode.request_stop();
+}
+
 void DataCover::setData(const QByteArray &data)
 {
-    m_image = data.isEmpty() ? QImage() : QImage::fromData(data);
-    update();
+    if (data == m_data)
+        return;
+    m_data = data;
+    // Only the newest bytes may land.
+    m_decode.request_stop();
+    m_decode = std::stop_source();
+    if (data.isEmpty()) {
+        m_decoding = false;
+        m_image = QImage();
+        update();
+        emit imageShown();
+        return;
+    }
+    m_decoding = true;
+    runTask(
+        this, m_decode.get_token(),
+        [data](std::stop_token) { return ImageCache::decode(data); },
+        [this](TaskResult<QImage> result) {
+            m_decoding = false;
+            m_image = result.hasValue() ? result.get() : QImage();
+            update();
+            emit imageShown();
+        });
 }
 
 void DataCover::setSeed(const QString &seed)

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <stop_token>
+
 namespace vorla {
 
 // The generated disc picture alone, filling the widget.
@@ -51,25 +53,36 @@ private:
     qreal m_cornerRadius = 6;
 };
 
-// Encoded image bytes that are not stored yet (the editor's unsaved cover). Bytes that do
-// not decode show the placeholder.
+// Encoded image bytes that are not stored yet (the editor's unsaved cover). They are decoded
+// on the thread pool; until then the previous image stays, and bytes that do not decode show
+// the placeholder.
 class DataCover : public SquareCover
 {
     Q_OBJECT
 
 public:
     explicit DataCover(QWidget *parent = nullptr);
+    ~DataCover() override;
 
     void setData(const QByteArray &data);
     void setSeed(const QString &seed);
     QString seed() const override { return m_seed; }
+    // The bytes given last are still being decoded.
+    bool isDecoding() const { return m_decoding; }
+
+signals:
+    // The bytes given last are decoded and shown (or the placeholder, when they did not decode).
+    void imageShown();
 
 protected:
     QImage image() const override { return m_image; }
 
 private:
+    QByteArray m_data;
     QImage m_image;
     QString m_seed;
+    bool m_decoding = false;
+    std::stop_source m_decode;
 };
 
 } // namespace vorla

@@ -13,6 +13,11 @@ QImage recordCoverImage(const Record &record, bool full)
     return ImageCache::shared().image(record, full);
 }
 
+bool isRecordCoverKey(const QString &key, const Record &record, bool full)
+{
+    return key == ImageCache::key(record, full);
+}
+
 QString coverSeed(const Record &record)
 {
     return record.artist() + record.title();
@@ -20,7 +25,12 @@ QString coverSeed(const Record &record)
 
 RecordCover::RecordCover(QWidget *parent)
     : SquareCover(parent)
-{ }
+{
+    connect(&ImageCache::shared(), &ImageCache::imageReady, this, [this](const QString &key) {
+        if (const Record *shown = record(); shown && isRecordCoverKey(key, *shown, m_full))
+            update();
+    });
+}
 
 void RecordCover::setRecord(const Record *record, bool full)
 {

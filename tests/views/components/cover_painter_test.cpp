@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -105,7 +106,10 @@ TEST(DataCover, UndecodableDataShowsThePlaceholder)
 {
     DataCover cover;
     cover.setSeed(QStringLiteral("x"));
+    QSignalSpy shownImage(&cover, &DataCover::imageShown);
     cover.setData(QByteArrayLiteral("not an image"));
+    EXPECT_TRUE(cover.isDecoding());
+    ASSERT_TRUE(shownImage.wait(5000));
     const QImage placeholder = renderWidget(cover, QSize(100, 100));
     EXPECT_TRUE(near(placeholder.pixelColor(58, 50), QColor::fromHsvF(vinylHue(u"x"_s), 0.6, 0.85)));
 
@@ -116,6 +120,8 @@ TEST(DataCover, UndecodableDataShowsThePlaceholder)
     buffer.open(QIODevice::WriteOnly);
     blue.save(&buffer, "PNG");
     cover.setData(png);
+    ASSERT_TRUE(shownImage.wait(5000));
+    EXPECT_FALSE(cover.isDecoding());
     const QImage shown = renderWidget(cover, QSize(100, 100));
     EXPECT_EQ(shown.pixelColor(50, 50), QColor(Qt::blue));
     EXPECT_TRUE(cover.hasHeightForWidth());

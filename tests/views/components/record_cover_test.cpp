@@ -2,10 +2,14 @@
 
 #include "models/model_context.h"
 #include "models/record.h"
+#include "services/image_cache.h"
 #include "views/components/cover_painter.h"
+#include "views/paint_log.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -50,10 +54,51 @@ TEST(RecordCover, ShowsTheStoredCoverAndFollowsItsRevision)
     record->setCover(jpeg(Qt::red));
     RecordCover cover;
     cover.setRecord(record, false);
-    EXPECT_TRUE(near(centre(cover), Qt::red));
+    // Decoded off the GUI thread, so the placeholder shows first.
+    EXPECT_FALSE(near(centre(cover), Qt::red));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return near(centre(cover), Qt::red); }, 5000));
 
     record->setCover(jpeg(Qt::blue));
-    EXPECT_TRUE(near(centre(cover), Qt::blue));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return near(centre(cover), Qt::blue); }, 5000));
+}
+
+TEST(RecordCover, RepaintsWhenItsImageArrives)
+{
+    ModelContext context;
+    Record *record = context.insert(std::make_unique<Record>());
+    record->setCover(jpeg(Qt::red));
+    RecordCover cover;
+    cover.resize(80, 80);
+    cover.setRecord(record, true);
+    test::PaintLog log(&cover);
+    // Only a paint after the report can show the image.
+    qsizetype reportedAt = -1;
+    QObject receiver;
+    QObject::connect(&ImageCache::shared(), &ImageCache::imageReady, &receiver,
+        [&](const QString &key) {
+            if (key == ImageCache::key(*record, true))
+                reportedAt = log.regions.size();
+        });
+    cover.show();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return reportedAt >= 0 && log.regions.size() > reportedAt; }, 5000));
+    EXPECT_TRUE(near(centre(cover), Qt::red));
+}
+
+TEST(RecordCover, ADestroyedCoverIsNotTouchedByALateImage)
+{
+    ModelContext context;
+    Record *record = context.insert(std::make_unique<Record>());
+    record->setCover(jpeg(Qt::red));
+    QSignalSpy ready(&ImageCache::shared(), &ImageCache::imageReady);
+    {
+        RecordCover cover;
+        cover.setRecord(record, false);
+        centre(cover); // starts the decode
+    }
+    ASSERT_TRUE(ready.wait(5000));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ImageCache::shared().image(*record, false).isNull());
 }
 
 TEST(RecordCover, WithoutArtworkShowsThePlaceholderOfArtistAndTitle)
