@@ -18,6 +18,8 @@ namespace {
 // the GUI thread, and the pause between them keeps the window responsive.
 constexpr int kRowsPurgedPerSlice = 40;
 constexpr int kPurgePauseMs = 25;
+// The first slice waits until the window has shown what the deletion left.
+constexpr int kPurgeStartMs = 1000;
 // Quitting finishes what is quick and leaves the rest for the next start.
 constexpr qint64 kPurgeAtCloseNs = 300'000'000;
 
@@ -44,7 +46,7 @@ ModelContext::ModelContext(const QString &path, QObject *parent)
     m_purgeTimer.setInterval(kPurgePauseMs);
     connect(&m_purgeTimer, &QTimer::timeout, this, &ModelContext::purgeRemoved);
     if (m_store->hasRemovedRows())
-        m_purgeTimer.start();
+        m_purgeTimer.start(kPurgeStartMs);
     if (QCoreApplication::instance())
         connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
                 &ModelContext::autosave);
@@ -172,7 +174,7 @@ void ModelContext::save()
     m_inserted.clear();
     m_dirty.clear();
     if (!m_removedRows.isEmpty() && !m_purgeTimer.isActive())
-        m_purgeTimer.start();
+        m_purgeTimer.start(kPurgeStartMs);
     m_removedRows.clear();
     setSaveError(QString());
 }
@@ -231,7 +233,7 @@ void ModelContext::scheduleSave()
 void ModelContext::purgeRemoved()
 {
     if (m_store->purgeRemoved(kRowsPurgedPerSlice))
-        m_purgeTimer.start();
+        m_purgeTimer.start(kPurgePauseMs);
 }
 
 void ModelContext::autosave()
