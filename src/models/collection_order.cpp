@@ -36,7 +36,7 @@ void CollectionOrder::invalidate()
     m_orders.clear();
 }
 
-void CollectionOrder::recordsRemoved(const QSet<const Record *> &gone)
+void CollectionOrder::recordsRemoved(const PointerSet &gone)
 {
     if (!m_prepared || gone.isEmpty())
         return;

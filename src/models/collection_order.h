@@ -3,11 +3,11 @@
 // records (their sort values and the tie-breaking order) until the records change.
 #pragma once
 
+#include "core/pointer_set.h"
 #include "models/sort_key.h"
 
 #include <QHash>
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QUuid>
 
@@ -27,7 +27,7 @@ public:
     void invalidate();
     // These records are being removed: they leave every order computed so far, which stay
     // valid for the rest. Only their addresses are compared.
-    void recordsRemoved(const QSet<const Record *> &gone);
+    void recordsRemoved(const PointerSet &gone);
     // These records were edited: only what reads a changed value is computed again (a
     // favourite toggle or new notes leave every order as it was, a new rating only the
     // rating orders, a new title the title ranks and the tie-breaking order).

@@ -1,5 +1,6 @@
 #include "models/model_context.h"
 
+#include "core/pointer_set.h"
 #include "models/error.h"
 #include "models/record.h"
 #include "models/store.h"
@@ -116,8 +117,7 @@ void ModelContext::remove(const QList<QUuid> &ids)
 {
     QList<QUuid> removedIDs;
     QList<Record *> removed;
-    QSet<const Record *> gone;
-    gone.reserve(ids.size());
+    PointerSet gone;
     for (const QUuid &id : ids) {
         Record *record = m_byID.take(id);
         if (!record)

@@ -1,6 +1,7 @@
 #include "views/browsing_state.h"
 
 #include "app/app_settings.h"
+#include "core/pointer_set.h"
 #include "models/model_context.h"
 #include "models/record.h"
 #include "views/collection_filter.h"
@@ -24,7 +25,7 @@ BrowsingState::BrowsingState(ModelContext *context, QObject *parent)
     // nothing is filtered again.
     connect(m_context, &ModelContext::recordsAboutToBeRemoved, this,
         [this](const QList<Record *> &removed) {
-            const QSet<const Record *> gone(removed.cbegin(), removed.cend());
+            const PointerSet gone(removed);
             m_order.recordsRemoved(gone);
             const qsizetype before = m_visible.size();
             m_visible.removeIf([&gone](const Record *record) { return gone.contains(record); });

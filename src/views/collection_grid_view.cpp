@@ -269,6 +269,7 @@ void CollectionGridView::paintEvent(QPaintEvent *event)
     const QRect exposed = event->rect().adjusted(-kTileOverhang, -kTileOverhang, kTileOverhang, kTileOverhang);
     QStyleOptionViewItem option;
     initViewItemOption(&option);
+    QList<std::pair<QStyleOptionViewItem, QModelIndex>> tiles;
     const auto [first, last] = rowsIn(event->rect());
     for (int row = first; row <= last; ++row) {
         const QModelIndex index = m_model->index(row, 0);
@@ -282,8 +283,18 @@ void CollectionGridView::paintEvent(QPaintEvent *event)
             option.state |= QStyle::State_MouseOver;
         if (index == currentIndex() && hasFocus())
             option.state |= QStyle::State_HasFocus;
-        itemDelegate()->paint(&painter, option, index);
+        tiles.append({option, index});
     }
+    // The covers of the whole page are painted together, off this thread.
+    if (auto *tileDelegate = qobject_cast<CollectionTileDelegate *>(itemDelegate())) {
+        QList<TileArt> arts;
+        arts.reserve(tiles.size());
+        for (const auto &[tileOption, index] : std::as_const(tiles))
+            arts.append(CollectionTileDelegate::tileArt(tileOption, index, viewport()->devicePixelRatio()));
+        tileDelegate->prepare(arts);
+    }
+    for (const auto &[tileOption, index] : std::as_const(tiles))
+        itemDelegate()->paint(&painter, tileOption, index);
 }
 
 void CollectionGridView::setHovered(const QModelIndex &index)

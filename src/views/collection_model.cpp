@@ -1,5 +1,6 @@
 #include "views/collection_model.h"
 
+#include "core/pointer_set.h"
 #include "models/grading.h"
 #include "models/model_context.h"
 #include "models/record.h"
@@ -11,6 +12,7 @@
 #include <unicode/udat.h>
 #include <unicode/udatpg.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace vorla {
@@ -110,18 +112,47 @@ CollectionModel::CollectionModel(ModelContext *context, QObject *parent)
     // Edits announce their own rows: one changed record must not make the views walk
     // every row of the collection.
     connect(context, &ModelContext::recordsChanged, this, &CollectionModel::refreshRecords);
+    connect(context, &ModelContext::recordsAboutToBeRemoved, this, &CollectionModel::dropRemoved);
 }
 
 void CollectionModel::setRecords(const QList<Record *> &records)
 {
+    if (records == m_records)
+        return;
     QList<QUuid> ids;
     ids.reserve(records.size());
     for (const Record *record : records)
         ids.append(record->id());
-    if (ids == m_ids)
+    if (ids == m_ids) {
+        m_records = records;
         return;
+    }
     beginResetModel();
     m_ids = std::move(ids);
+    m_records = records;
+    m_rows.clear();
+    endResetModel();
+}
+
+void CollectionModel::dropRemoved(const QList<Record *> &removed)
+{
+    const PointerSet gone(removed);
+    const auto first = std::find_if(m_records.cbegin(), m_records.cend(),
+        [&gone](const Record *record) { return gone.contains(record); });
+    if (first == m_records.cend())
+        return;
+    // Scattered rows: one reset is cheaper for the views than a removal per run of rows.
+    beginResetModel();
+    qsizetype kept = first - m_records.cbegin();
+    for (qsizetype row = kept + 1; row < m_records.size(); ++row) {
+        if (gone.contains(m_records[row]))
+            continue;
+        m_records[kept] = m_records[row];
+        m_ids[kept] = m_ids[row];
+        ++kept;
+    }
+    m_records.resize(kept);
+    m_ids.resize(kept);
     m_rows.clear();
     endResetModel();
 }

@@ -1,6 +1,6 @@
 // The visible records of the collection area, one row per record in display order: the
-// grid shows column 0, the table every column. Rows hold record ids; the records are looked
-// up in the context, so a removed record simply reads as empty until the next update.
+// grid shows column 0, the table every column. Rows hold record ids, the records looked up
+// in the context; a record removed from the context leaves its row at once.
 #pragma once
 
 #include "models/sort_key.h"
@@ -36,7 +36,8 @@ public:
     explicit CollectionModel(ModelContext *context, QObject *parent = nullptr);
 
     // Shows these records in this order. When the rows stay the same nothing is announced,
-    // so the views keep their selection, focus and scroll position.
+    // so the views keep their selection, focus and scroll position. The records are the
+    // context's own.
     void setRecords(const QList<Record *> &records);
     // Announces changed contents of the rows that show these records; edits in the context
     // arrive here by themselves.
@@ -64,8 +65,13 @@ signals:
     void sortRequested(SortKey key, bool ascending);
 
 private:
+    void dropRemoved(const QList<Record *> &removed);
+
     ModelContext *m_context;
     QList<QUuid> m_ids;
+    // The records of m_ids, row for row: only compared, never read, so the same rows are
+    // recognised without reading every record. Removals take them out before they are freed.
+    QList<Record *> m_records;
     // Built when first asked for: typing into the search field replaces the rows often.
     mutable QHash<QUuid, int> m_rows;
 };

@@ -2,37 +2,15 @@
 
 #include "views/collection_cover.h"
 #include "views/collection_model.h"
-#include "views/components/cover_painter.h"
 
 #include <QApplication>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
 
 namespace vorla {
 
 namespace {
-
-constexpr qreal kCoverRadius = 8;
-
-void paintShadow(QPainter &painter, const QRectF &cover, bool hovering)
-{
-    // Stacked translucent rounded squares stand in for a blurred drop shadow.
-    const qreal radius = hovering ? 10 : 5;
-    const qreal offset = hovering ? 5 : 2;
-    const qreal opacity = hovering ? 0.35 : 0.2;
-    const int steps = 5;
-    painter.save();
-    painter.setPen(Qt::NoPen);
-    for (int i = steps; i >= 1; --i) {
-        const qreal spread = radius * i / steps;
-        painter.setBrush(QColor::fromRgbF(0, 0, 0, opacity / steps));
-        painter.drawRoundedRect(cover.translated(0, offset).adjusted(-spread / 2, -spread / 2, spread / 2, spread / 2),
-                                kCoverRadius + spread / 2, kCoverRadius + spread / 2);
-    }
-    painter.restore();
-}
 
 void paintFavoriteBadge(QPainter &painter, const QRectF &cover, const QFont &base)
 {
@@ -84,6 +62,22 @@ int CollectionTileDelegate::tileHeight(qreal tileWidth, const QFont &base)
     return int(std::ceil(tileWidth + kTextSpacing + text));
 }
 
+TileArt CollectionTileDelegate::tileArt(
+    const QStyleOptionViewItem &option, const QModelIndex &index, qreal devicePixelRatio)
+{
+    TileArt art;
+    art.tile = option.rect;
+    if (const auto *model = qobject_cast<const CollectionModel *>(index.model()))
+        art.cover = recordThumbnail(model->recordAt(index.row()), option, index);
+    art.seed = index.data(CollectionModel::SeedRole).toString();
+    art.selected = option.state & QStyle::State_Selected;
+    art.hovering = option.state & QStyle::State_MouseOver;
+    art.highlight = option.palette.color(QPalette::Active, QPalette::Highlight);
+    art.edge = option.palette.color(QPalette::WindowText);
+    art.devicePixelRatio = devicePixelRatio;
+    return art;
+}
+
 QSize CollectionTileDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
     const int width = std::max(option.rect.width(), 120);
@@ -96,29 +90,17 @@ void CollectionTileDelegate::paint(QPainter *painter, const QStyleOptionViewItem
     const auto *model = qobject_cast<const CollectionModel *>(index.model());
     if (!model)
         return;
-    const bool selected = option.state & QStyle::State_Selected;
-    const bool hovering = option.state & QStyle::State_MouseOver;
     const QRectF tile = option.rect;
     QRectF cover(tile.left(), tile.top(), tile.width(), tile.width());
+    if (option.state & QStyle::State_MouseOver) {
+        const qreal grow = cover.width() * 0.01;
+        cover.adjust(-grow, -grow, grow, grow);
+    }
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
-
-    if (hovering) {
-        const qreal grow = cover.width() * 0.01;
-        cover.adjust(-grow, -grow, grow, grow);
-    }
-    paintShadow(*painter, cover, hovering);
-    paintSquareImage(*painter, cover, recordThumbnail(model->recordAt(index.row()), option, index),
-                     index.data(CollectionModel::SeedRole).toString(), kCoverRadius, option.palette);
-    if (selected) {
-        QPen ring(option.palette.color(QPalette::Active, QPalette::Highlight), 3);
-        painter->setPen(ring);
-        painter->setBrush(Qt::NoBrush);
-        // The ring lies 4 points outside the cover, its stroke inside that outline.
-        painter->drawRoundedRect(cover.adjusted(-4 + 1.5, -4 + 1.5, 4 - 1.5, 4 - 1.5), 10 - 1.5, 10 - 1.5);
-    }
+    drawTileArt(*painter, option.rect, m_art.art(tileArt(option, index, painter->device()->devicePixelRatio())));
     if (index.data(CollectionModel::FavoriteRole).toBool())
         paintFavoriteBadge(*painter, cover, option.font);
 

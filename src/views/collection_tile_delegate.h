@@ -2,6 +2,8 @@
 // hover lift, then the title, the artist and a caption of year, media grade and stars.
 #pragma once
 
+#include "views/tile_art_cache.h"
+
 #include <QFont>
 #include <QStyledItemDelegate>
 
@@ -22,9 +24,17 @@ public:
     // Cover (a square of the tile's width) plus the three text lines.
     static int tileHeight(qreal tileWidth, const QFont &base);
 
+    // What the tile's picture under its text shows.
+    static TileArt tileArt(const QStyleOptionViewItem &option, const QModelIndex &index, qreal devicePixelRatio);
+    // Paints the pictures of the tiles about to be painted at once, on other threads.
+    void prepare(const QList<TileArt> &arts) { m_art.prepare(arts); }
+
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    mutable TileArtCache m_art;
 };
 
 } // namespace vorla

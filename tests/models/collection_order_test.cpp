@@ -106,7 +106,7 @@ TEST(CollectionOrder, RemovalsLeaveKeptAndFreshOrdersRight)
     order.sorted(records, SortKey::title, false);
     order.sorted(records, SortKey::artist, true);
 
-    QSet<const Record *> gone;
+    PointerSet gone;
     for (int i = 0; i < records.size(); i += 3)
         gone.insert(records[i]);
     order.recordsRemoved(gone);
@@ -118,7 +118,7 @@ TEST(CollectionOrder, RemovalsLeaveKeptAndFreshOrdersRight)
         }
     }
     const Record stranger;
-    order.recordsRemoved({&stranger}); // unknown records change nothing
+    order.recordsRemoved(PointerSet(QList<const Record *>{&stranger})); // unknown records change nothing
     EXPECT_EQ(order.sorted(records, SortKey::year, true), displayOrder(records, SortKey::year, true));
 }
 

@@ -44,8 +44,9 @@ TEST(CollectionModel, PassesTheItemModelTesterThroughChanges)
     EXPECT_EQ(model.rowOf(b->id()), -1);
     a->setTitle(QStringLiteral("A2"));
     model.refreshRecords({a->id(), b->id()});
-    // A record removed from the context reads as empty until the next update.
+    // A record removed from the context leaves its row at once.
     context.remove(a->id());
+    EXPECT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.recordAt(1), nullptr);
     EXPECT_FALSE(model.data(model.index(1, CollectionModel::title)).isValid());
     model.setRecords({});
@@ -73,6 +74,28 @@ TEST(CollectionModel, UnchangedRowsAreNotResetAndEditsAnnounceTheirRowOnly)
     hidden->setTitle(QStringLiteral("Still hidden")); // no row shows it
     EXPECT_EQ(changes.count(), 1);
     EXPECT_EQ(resets.count(), 0);
+}
+
+TEST(CollectionModel, RemovedRecordsLeaveTheirRowsInOneResetAndTheRestNeedsNoOther)
+{
+    ModelContext context;
+    CollectionModel model(&context);
+    Record *a = addRecord(context, QStringLiteral("A"));
+    Record *b = addRecord(context, QStringLiteral("B"));
+    Record *c = addRecord(context, QStringLiteral("C"));
+    Record *d = addRecord(context, QStringLiteral("D"));
+    Record *hidden = addRecord(context, QStringLiteral("Hidden"));
+    model.setRecords({d, a, c, b});
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    context.remove(hidden->id()); // no row shows it
+    EXPECT_EQ(resets.count(), 0);
+    context.remove(QList<QUuid>{d->id(), c->id()});
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(model.ids(), (QList<QUuid>{a->id(), b->id()}));
+    EXPECT_EQ(model.rowOf(b->id()), 1);
+    EXPECT_EQ(cell(model, 0, CollectionModel::title), QStringLiteral("A"));
+    model.setRecords({a, b});
+    EXPECT_EQ(resets.count(), 1);
 }
 
 TEST(CollectionModel, CellsShowStoredTextsVerbatim)
