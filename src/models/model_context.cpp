@@ -48,6 +48,9 @@ ModelContext::ModelContext(const QString &path, QObject *parent)
     connect(&m_purgeTimer, &QTimer::timeout, this, &ModelContext::purgeRemoved);
     if (m_store->hasRemovedRows())
         m_purgeTimer.start(kPurgeStartMs);
+    m_releaseTimer.setSingleShot(true);
+    m_releaseTimer.setInterval(kPurgeStartMs);
+    connect(&m_releaseTimer, &QTimer::timeout, this, [this] { m_released.clear(); });
     if (QCoreApplication::instance())
         connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
                 &ModelContext::autosave);
@@ -132,15 +135,16 @@ void ModelContext::remove(const QList<QUuid> &ids)
     if (gone.isEmpty())
         return;
     m_order.removeIf([&gone](Record *r) { return gone.contains(r); });
-    // Destroyed only after the signal, so receivers may still read what they held.
-    std::vector<std::unique_ptr<Record>> destroyed;
+    // Destroyed well after the signal, so receivers may still read what they held.
     for (auto &owned : m_owned) {
         if (gone.contains(owned.get())) {
             owned->m_context = nullptr;
-            destroyed.push_back(std::move(owned));
+            m_released.push_back(std::move(owned));
         }
     }
     std::erase(m_owned, nullptr);
+    if (!m_releaseTimer.isActive())
+        m_releaseTimer.start();
     scheduleSave();
     // Taking out records that never reached the file can leave nothing that failed to save.
     if (!hasChanges())

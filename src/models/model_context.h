@@ -94,6 +94,10 @@ private:
     QTimer m_autosaveTimer;
     // Takes deleted rows out of the file a few at a time, so a deletion returns at once.
     QTimer m_purgeTimer;
+    // Removed records, freed a second later: freeing thousands would hold up the repaint
+    // that follows a deletion.
+    std::vector<std::unique_ptr<Record>> m_released;
+    QTimer m_releaseTimer;
     QString m_saveError;
 };
 

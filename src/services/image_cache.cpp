@@ -91,26 +91,48 @@ QImage ImageCache::image(const Record &record, bool full, bool *decoding)
     }
     if (decoding)
         *decoding = true;
+    bool startWorker = false;
+    {
+        std::lock_guard lock(m_queue->mutex);
+        m_queue->waiting.emplace_back(cacheKey, std::move(*bytes));
+        if (m_queue->workers < std::max(1, m_pool->maxThreadCount())) {
+            ++m_queue->workers;
+            startWorker = true;
+        }
+    }
+    if (!startWorker)
+        return QImage();
     // Only dereferenced on the GUI thread; the worker merely carries it.
     auto guard = std::make_shared<QPointer<ImageCache>>(this);
-    m_pool->start([decoder = m_decoder, bytes = std::move(*bytes), cacheKey, guard]() mutable {
-        QImage decoded;
-        try {
-            decoded = decoder(bytes);
-        } catch (const std::bad_alloc &) {
-            // A picture too large for the memory shows the placeholder.
+    m_pool->start([decoder = m_decoder, queue = m_queue, guard] {
+        for (;;) {
+            std::pair<QString, QByteArray> job;
+            {
+                std::lock_guard lock(queue->mutex);
+                if (queue->waiting.empty()) {
+                    --queue->workers;
+                    return;
+                }
+                job = std::move(queue->waiting.front());
+                queue->waiting.pop_front();
+            }
+            QImage decoded;
+            try {
+                decoded = decoder(job.second);
+            } catch (const std::bad_alloc &) {
+                // A picture too large for the memory shows the placeholder.
+            }
+            QCoreApplication *app = QCoreApplication::instance();
+            if (!app)
+                continue;
+            QMetaObject::invokeMethod(
+                app,
+                [guard, cacheKey = std::move(job.first), decoded = std::move(decoded)] {
+                    if (*guard)
+                        (*guard)->finish(cacheKey, decoded);
+                },
+                Qt::QueuedConnection);
         }
-        QCoreApplication *app = QCoreApplication::instance();
-        if (!app)
-            return;
-        QMetaObject::invokeMethod(
-            app,
-            [guard = std::move(guard), cacheKey = std::move(cacheKey),
-                decoded = std::move(decoded)] {
-                if (*guard)
-                    (*guard)->finish(cacheKey, decoded);
-            },
-            Qt::QueuedConnection);
     });
     return QImage();
 }

@@ -6,8 +6,9 @@
 //
 // A miss reads the bytes (on the GUI thread, whose connection the store is) and decodes them
 // on the thread pool, so painting never waits for a decode: the caller paints its placeholder
-// and repaints on imageReady(). Thread-safe, but image() reads a record, so it runs on the
-// GUI thread.
+// and repaints on imageReady(). Misses queue up for a few workers, each taking decodes until
+// none is left: a page of new tiles wakes a thread or two, not one per cover. Thread-safe,
+// but image() reads a record, so it runs on the GUI thread.
 #pragma once
 
 #include <QCache>
@@ -16,7 +17,9 @@
 #include <QSet>
 #include <QString>
 
+#include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 class QThreadPool;
@@ -31,9 +34,10 @@ class ImageCache : public QObject
 
 public:
     static constexpr int kCountLimit = 600;
-    // About a hundred decoded 400-pixel thumbnails (640 KB each), several screens of tiles:
-    // scrolling a large collection must not fill the memory with pictures already passed.
-    static constexpr qint64 kByteLimit = 64 * 1024 * 1024;
+    // About seventy-five decoded 400-pixel thumbnails (640 KB each), nearly two screens of
+    // tiles, whose finished pictures the grid keeps besides: scrolling a large collection
+    // must not fill the memory with pictures already passed.
+    static constexpr qint64 kByteLimit = 48 * 1024 * 1024;
 
     using Decoder = std::function<QImage(const QByteArray &)>;
 
@@ -84,6 +88,14 @@ private:
         qint64 &total;
     };
 
+    // Decodes waiting for a worker, shared with the workers, which may outlive the cache.
+    struct Queue
+    {
+        std::mutex mutex;
+        std::deque<std::pair<QString, QByteArray>> waiting;
+        int workers = 0;
+    };
+
     void finish(const QString &key, const QImage &image);
     void store(const QString &key, const QImage &image);
 
@@ -91,6 +103,7 @@ private:
     const qint64 m_byteLimit;
     const Decoder m_decoder;
     QThreadPool *const m_pool;
+    const std::shared_ptr<Queue> m_queue = std::make_shared<Queue>();
     mutable std::mutex m_mutex;
     qint64 m_totalBytes = 0;
     QCache<QString, Entry> m_cache;

@@ -19,8 +19,10 @@ constexpr qreal kCoverRadius = 8;
 // Rows of one band of drawTileArt: under the 96 spans at which the raster engine starts
 // spreading a fill over threads, even with three clip rectangles on a row.
 constexpr int kBandRows = 30;
-// A page of tiles split among a few threads: each start wakes one, which costs too.
+// A page of tiles split among a few threads: waking one costs about as much as painting a
+// tile or two.
 constexpr int kMaxParallel = 4;
+constexpr int kTilesPerThread = 2;
 
 void paintShadow(QPainter &painter, const QRectF &cover, bool hovering)
 {
@@ -134,12 +136,12 @@ void TileArtCache::prepare(const QList<TileArt> &arts)
         // Allocated here, so the pool threads' malloc arenas do not keep freed pictures.
         jobs.push_back({ &art, std::move(name), QImage(size, QImage::Format_ARGB32_Premultiplied) });
     }
-    // Room for three screens of what is in view now.
-    m_cache.setMaxCost(std::max(kMinimumBytes, 3 * bytes) / 1024);
+    // Room for what is in view now and half as much again, for a short scroll back.
+    m_cache.setMaxCost(std::max(kMinimumBytes, bytes + bytes / 2) / 1024);
     if (jobs.empty())
         return;
 
-    const int parts = int(std::min<std::size_t>(jobs.size(), kMaxParallel));
+    const int parts = std::clamp(int((jobs.size() + kTilesPerThread - 1) / kTilesPerThread), 1, kMaxParallel);
     QSemaphore done;
     int started = 0;
     auto paintPart = [&jobs, parts](int part) {

@@ -31,8 +31,8 @@ class TileArtCache
 public:
     // How far shadow and ring reach past the cover.
     static constexpr int kMargin = 12;
-    // Never fewer bytes than this, so scrolling back a little finds its tiles.
-    static constexpr qsizetype kMinimumBytes = 16 * 1024 * 1024;
+    // Never fewer bytes than this (some fifty tiles of the default size).
+    static constexpr qsizetype kMinimumBytes = 8 * 1024 * 1024;
 
     // Where a tile's picture lies: its cover square and the margin round it.
     static QRect artRect(const QRect &tile);

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QThreadPool>
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -125,6 +126,35 @@ TEST(ImageCache, AMissDecodesOnAWorkerThenReportsAndHits)
     EXPECT_EQ(cache.count(), 1);
     EXPECT_EQ(watch.calls, 1);
     EXPECT_FALSE(watch.onGuiThread);
+}
+
+TEST(ImageCache, APageOfMissesIsDecodedByAFewWorkersAndEveryOneArrives)
+{
+    QThreadPool pool;
+    pool.setMaxThreadCount(2);
+    std::atomic<int> running = 0;
+    std::atomic<int> mostAtOnce = 0;
+    ImageCache cache(ImageCache::kCountLimit, ImageCache::kByteLimit,
+        [&](const QByteArray &bytes) {
+            const int now = ++running;
+            mostAtOnce = std::max(mostAtOnce.load(), now);
+            QThread::msleep(5);
+            --running;
+            return ImageCache::decode(bytes);
+        },
+        &pool);
+    std::vector<std::unique_ptr<Record>> page;
+    for (int i = 0; i < 24; ++i)
+        page.push_back(withCover(QColor::fromHsv(i * 15, 200, 200), 20 + i));
+    QSignalSpy ready(&cache, &ImageCache::imageReady);
+    for (const auto &record : page)
+        EXPECT_TRUE(cache.image(*record, true).isNull());
+    EXPECT_LE(pool.activeThreadCount(), 2);
+    cache.waitForDecodes();
+    EXPECT_EQ(ready.count(), int(page.size()));
+    EXPECT_LE(mostAtOnce, 2);
+    for (int i = 0; i < int(page.size()); ++i)
+        EXPECT_EQ(cache.image(*page[i], true).width(), 20 + i);
 }
 
 TEST(ImageCache, RequestsWhileDecodingShareOneDecode)

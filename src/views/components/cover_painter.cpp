@@ -1,5 +1,6 @@
 #include "views/components/cover_painter.h"
 
+#include <QCache>
 #include <QConicalGradient>
 #include <QLinearGradient>
 #include <QPainter>
@@ -8,7 +9,9 @@
 #include <QRadialGradient>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <mutex>
 
 namespace vorla {
 
@@ -28,24 +31,11 @@ QRectF squareRect(const QRectF &available)
     return square;
 }
 
-void paintVinylPlaceholder(QPainter &painter, const QRectF &rect, const QString &seed)
+namespace {
+
+// The disc without its label, around `c`: its halo, grooves and sheen.
+void paintDisc(QPainter &painter, const QPointF &c, qreal d)
 {
-    const double hue = vinylHue(seed);
-    const qreal d = std::min(rect.width(), rect.height());
-    const QPointF c = rect.center();
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-
-    QLinearGradient background(rect.topLeft(), rect.bottomRight());
-    background.setColorAt(0, QColor::fromHsvF(hue, 0.25, 0.32));
-    background.setColorAt(1, QColor::fromHsvF(hue, 0.35, 0.18));
-    painter.fillRect(rect, background);
-    if (d <= 0) {
-        painter.restore();
-        return;
-    }
-
     const qreal discRadius = 0.42 * d;
     // A soft dark halo stands in for the disc's drop shadow.
     const qreal shadowRadius = discRadius + 0.06 * d;
@@ -80,6 +70,90 @@ void paintVinylPlaceholder(QPainter &painter, const QRectF &rect, const QString 
         sheen.setColorAt(i / 4.0, QColor::fromRgbF(1, 1, 1, opacities[i]));
     painter.setBrush(sheen);
     painter.drawEllipse(c, discRadius, discRadius);
+}
+
+// Discs painted once per size and position within a pixel: every seed shares them, and
+// painting one costs far more than copying it. Any thread.
+class DiscLayers
+{
+public:
+    static DiscLayers &shared()
+    {
+        static DiscLayers layers;
+        return layers;
+    }
+
+    // The disc of diameter `d` device pixels whose centre lies `offset` (each in [0, 1))
+    // past the image's centre pixel.
+    QImage layer(qreal d, QPointF offset)
+    {
+        const QString key = QStringLiteral("%1|%2|%3")
+                                .arg(qRound(d * 4))
+                                .arg(qRound(offset.x() * 16))
+                                .arg(qRound(offset.y() * 16));
+        {
+            std::lock_guard lock(m_mutex);
+            if (const QImage *found = m_layers.object(key))
+                return *found;
+        }
+        const int side = 2 * (int(std::ceil(0.48 * d)) + 2);
+        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+        if (image.isNull())
+            return image;
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(Qt::NoPen);
+            paintDisc(painter, QPointF(side / 2, side / 2) + offset, d);
+        }
+        std::lock_guard lock(m_mutex);
+        m_layers.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
+        return image;
+    }
+
+private:
+    std::mutex m_mutex;
+    QCache<QString, QImage> m_layers { 8 * 1024 }; // kilobytes
+};
+
+} // namespace
+
+void paintVinylPlaceholder(QPainter &painter, const QRectF &rect, const QString &seed)
+{
+    const double hue = vinylHue(seed);
+    const qreal d = std::min(rect.width(), rect.height());
+    const QPointF c = rect.center();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+
+    QLinearGradient background(rect.topLeft(), rect.bottomRight());
+    background.setColorAt(0, QColor::fromHsvF(hue, 0.25, 0.32));
+    background.setColorAt(1, QColor::fromHsvF(hue, 0.35, 0.18));
+    painter.fillRect(rect, background);
+    if (d <= 0) {
+        painter.restore();
+        return;
+    }
+
+    // Shifted and evenly scaled, the disc is copied from the shared layer; otherwise painted.
+    const QTransform device = painter.deviceTransform();
+    const qreal scale = device.m11();
+    if (device.type() <= QTransform::TxScale && scale > 0 && qFuzzyCompare(scale, device.m22())) {
+        const QPointF centre = device.map(c);
+        const QPointF pixel(std::floor(centre.x()), std::floor(centre.y()));
+        const QImage layer = DiscLayers::shared().layer(d * scale, centre - pixel);
+        painter.save();
+        painter.setWorldTransform(QTransform());
+        const qreal ratio = painter.deviceTransform().m11();
+        QImage shown = layer;
+        shown.setDevicePixelRatio(ratio);
+        painter.drawImage((pixel - QPointF(layer.width() / 2, layer.height() / 2)) / ratio, shown);
+        painter.restore();
+    } else {
+        paintDisc(painter, c, d);
+    }
 
     painter.setBrush(QColor::fromHsvF(hue, 0.6, 0.85));
     painter.drawEllipse(c, 0.15 * d, 0.15 * d);

@@ -77,7 +77,26 @@ private:
         return palette.color(QPalette::WindowText);
     }
 
+    // Rendered pictures by size, ratio and colour: a repaint of the sidebar or a toolbar
+    // would otherwise parse and render every symbol again.
     QPixmap render(const QSize &size, qreal ratio, QIcon::Mode mode) const
+    {
+        const QString key = QStringLiteral("%1x%2@%3|%4")
+                                .arg(size.width())
+                                .arg(size.height())
+                                .arg(ratio)
+                                .arg(colorFor(mode).rgba());
+        if (const auto found = m_rendered.constFind(key); found != m_rendered.cend())
+            return *found;
+        // Sizes and colours in use are few; a slider resizing icons must not pile them up.
+        if (m_rendered.size() >= 16)
+            m_rendered.clear();
+        const QPixmap pixmap = renderNow(size, ratio, mode);
+        m_rendered.insert(key, pixmap);
+        return pixmap;
+    }
+
+    QPixmap renderNow(const QSize &size, qreal ratio, QIcon::Mode mode) const
     {
         QPixmap pixmap(size * ratio);
         pixmap.fill(Qt::transparent);
@@ -97,6 +116,7 @@ private:
 
     QByteArray m_source;
     std::optional<QColor> m_color;
+    mutable QHash<QString, QPixmap> m_rendered;
 };
 
 // Symbols with a standard freedesktop counterpart.

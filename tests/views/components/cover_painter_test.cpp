@@ -78,6 +78,47 @@ TEST(VinylPlaceholder, DrawsDiscLabelAndHoleSizedBySmallerSide)
         << background.name().toStdString();
 }
 
+TEST(VinylPlaceholder, TheSharedDiscMatchesOnePaintedInPlace)
+{
+    // A scale a hair off one paints the disc in place; the copy must look the same at any
+    // position within a pixel and on sharper screens.
+    const struct {
+        QRectF rect;
+        qreal ratio;
+    } cases[] = {
+        { QRectF(0, 0, 160, 160), 1 },
+        { QRectF(10.3, 7.65, 151.5, 151.5), 1 },
+        { QRectF(4.5, 3.25, 90, 90), 2 },
+        { QRectF(2, 2, 300, 120), 1.5 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.ratio);
+        auto painted = [&](qreal scale) {
+            const QPoint corner = (c.rect.bottomRight() * c.ratio).toPoint() + QPoint(4, 4);
+            QImage image(corner.x(), corner.y(), QImage::Format_ARGB32);
+            image.setDevicePixelRatio(c.ratio);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setTransform(QTransform::fromScale(1, scale));
+            paintVinylPlaceholder(painter, c.rect, QStringLiteral("Seed"));
+            return image;
+        };
+        const QImage copied = painted(1);
+        const QImage inPlace = painted(1 + 1e-9);
+        int worst = 0;
+        for (int y = 0; y < copied.height(); ++y) {
+            for (int x = 0; x < copied.width(); ++x) {
+                const QColor a = copied.pixelColor(x, y);
+                const QColor b = inPlace.pixelColor(x, y);
+                worst = std::max({ worst, std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                    std::abs(a.blue() - b.blue()) });
+            }
+        }
+        // Layers composited apart round apart; a disc half a pixel off differs by dozens.
+        EXPECT_LE(worst, 8);
+    }
+}
+
 TEST(VinylPlaceholder, TinyCoversStillDraw)
 {
     const QImage image = render(
