@@ -12,6 +12,8 @@
 #include <QRect>
 #include <QString>
 
+class QPainter;
+
 namespace vorla {
 
 // What one tile's picture shows.
