@@ -40,6 +40,15 @@ public:
         }
     }
 
+    // Adds every member of another set.
+    void unite(const PointerSet &other)
+    {
+        for (const void *pointer : other.m_slots) {
+            if (pointer)
+                insert(pointer);
+        }
+    }
+
     bool contains(const void *pointer) const
     {
         if (m_size == 0 || !pointer)

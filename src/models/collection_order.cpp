@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <limits>
 #include <numeric>
+#include <utility>
 
 namespace vorla {
 
@@ -29,6 +30,7 @@ qint64 addedOrder(const Record &record)
 void CollectionOrder::invalidate()
 {
     m_prepared = false;
+    m_removed = PointerSet();
     m_entries.clear();
     m_entryIndex.clear();
     m_titleRanks.clear();
@@ -38,8 +40,15 @@ void CollectionOrder::invalidate()
 
 void CollectionOrder::recordsRemoved(const PointerSet &gone)
 {
-    if (!m_prepared || gone.isEmpty())
+    if (m_prepared)
+        m_removed.unite(gone);
+}
+
+void CollectionOrder::dropRemoved()
+{
+    if (m_removed.isEmpty())
         return;
+    const PointerSet gone = std::exchange(m_removed, PointerSet());
     // Compacted in place; ranks with gaps still order the rest as before.
     const bool titles = !m_titleRanks.empty();
     const bool labels = !m_labelRanks.empty();
@@ -84,6 +93,7 @@ void CollectionOrder::recordsEdited(const QList<Record *> &records)
 {
     if (!m_prepared)
         return;
+    dropRemoved();
     if (m_entryIndex.isEmpty()) {
         m_entryIndex.reserve(qsizetype(m_entries.size()));
         for (size_t i = 0; i < m_entries.size(); ++i)
@@ -269,6 +279,7 @@ const QList<Record *> &CollectionOrder::sorted(const QList<Record *> &records, S
 {
     if (!m_prepared)
         prepare(records);
+    dropRemoved();
     if (const auto found = m_orders.constFind(orderKey(key, ascending)); found != m_orders.cend()) {
         m_current = *found;
         m_currentKey = found.key();

@@ -26,7 +26,8 @@ public:
     // Records came or went, or their sort values changed.
     void invalidate();
     // These records are being removed: they leave every order computed so far, which stay
-    // valid for the rest. Only their addresses are compared.
+    // valid for the rest. Only their addresses are compared, and only when an order or an
+    // edit next needs them, so a deletion does not wait for the orders to be compacted.
     void recordsRemoved(const PointerSet &gone);
     // These records were edited: only what reads a changed value is computed again (a
     // favourite toggle or new notes leave every order as it was, a new rating only the
@@ -50,6 +51,8 @@ private:
     };
 
     void forgetOrders(SortKey key);
+    // Takes the records removed since the last call out of the entries and the orders.
+    void dropRemoved();
 
     void prepare(const QList<Record *> &records);
     void rankArtists();
@@ -64,6 +67,9 @@ private:
     // Each entry's rank among all titles and labels; empty until a sort needs them.
     std::vector<qint64> m_titleRanks;
     std::vector<qint64> m_labelRanks;
+    // Removed but still in the entries and orders. Their addresses stay unique until the
+    // next insert, which invalidates everything anyway.
+    PointerSet m_removed;
     QHash<int, QList<Record *>> m_orders; // by key and direction
     QList<Record *> m_current;
     int m_currentKey = -1;

@@ -134,15 +134,25 @@ void ModelContext::remove(const QList<QUuid> &ids)
     }
     if (gone.isEmpty())
         return;
-    m_order.removeIf([&gone](Record *r) { return gone.contains(r); });
-    // Destroyed well after the signal, so receivers may still read what they held.
-    for (auto &owned : m_owned) {
-        if (gone.contains(owned.get())) {
-            owned->m_context = nullptr;
-            m_released.push_back(std::move(owned));
+    // The owned records are kept in the order of m_order, so one pass compacts both.
+    // Removed ones are destroyed well after the signal, so receivers may still read them.
+    Q_ASSERT(qsizetype(m_owned.size()) == m_order.size());
+    Record **order = m_order.data();
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < m_order.size(); ++i) {
+        if (gone.contains(order[i])) {
+            m_owned[size_t(i)]->m_context = nullptr;
+            m_released.push_back(std::move(m_owned[size_t(i)]));
+            continue;
         }
+        if (kept != i) {
+            order[kept] = order[i];
+            m_owned[size_t(kept)] = std::move(m_owned[size_t(i)]);
+        }
+        ++kept;
     }
-    std::erase(m_owned, nullptr);
+    m_order.resize(kept);
+    m_owned.resize(size_t(kept));
     if (!m_releaseTimer.isActive())
         m_releaseTimer.start();
     scheduleSave();

@@ -18,6 +18,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
+#include <vector>
 #include <utility>
 
 namespace vorla {
@@ -59,13 +61,6 @@ namespace {
 bool isAscii(const QString &text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-bool newerFirst(const Record *a, const Record *b)
-{
-    if (a->dateAdded() != b->dateAdded())
-        return a->dateAdded() > b->dateAdded();
-    return a->id() < b->id();
 }
 
 } // namespace
@@ -130,11 +125,31 @@ void CollectionTally::add(const Record &record, int sign)
 
 QList<QUuid> CollectionTally::newest(const QList<Record *> &records)
 {
-    QList<Record *> newest(qMin<qsizetype>(kRecentCovers, records.size()));
-    std::partial_sort_copy(records.begin(), records.end(), newest.begin(), newest.end(), newerFirst);
+    // Each date is turned into a number once; most records are older than the sixth newest
+    // seen so far and cost one comparison.
+    struct Candidate {
+        qint64 added;
+        const Record *record;
+    };
+    const auto before = [](const Candidate &a, const Candidate &b) {
+        if (a.added != b.added)
+            return a.added > b.added;
+        return a.record->id() < b.record->id();
+    };
+    std::vector<Candidate> newest;
+    newest.reserve(kRecentCovers + 1);
+    for (const Record *record : records) {
+        const QDateTime &date = record->dateAdded();
+        const Candidate candidate{date.isValid() ? date.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min(), record};
+        if (newest.size() == size_t(kRecentCovers) && !before(candidate, newest.back()))
+            continue;
+        newest.insert(std::upper_bound(newest.begin(), newest.end(), candidate, before), candidate);
+        if (newest.size() > size_t(kRecentCovers))
+            newest.pop_back();
+    }
     QList<QUuid> ids;
-    for (const Record *record : std::as_const(newest))
-        ids.append(record->id());
+    for (const Candidate &candidate : newest)
+        ids.append(candidate.record->id());
     return ids;
 }
 
@@ -365,49 +380,70 @@ void CollectionStatsView::showStatistics(bool rebuildAll)
 
 void CollectionStatsView::showGenres()
 {
+    // Rows are kept and given new texts: a deletion changes counts, seldom the number of rows.
     QVBoxLayout *genreRows = m_genres->contentLayout();
-    while (QLayoutItem *item = genreRows->takeAt(0)) {
+    const qsizetype wanted = m_statistics.topGenres.size();
+    while (genreRows->count() > wanted) {
+        QLayoutItem *item = genreRows->takeAt(genreRows->count() - 1);
         delete item->widget();
         delete item;
     }
     const QFont callout = calloutFont(font());
-    for (const auto &[genre, count] : std::as_const(m_statistics.topGenres)) {
+    for (qsizetype i = genreRows->count(); i < wanted; ++i) {
         auto *row = new QWidget(m_genres);
         row->setObjectName(QStringLiteral("genreRow"));
         auto *line = new QHBoxLayout(row);
         line->setContentsMargins(0, 0, 0, 0);
-        auto *name = new QLabel(genre, row);
+        auto *name = new QLabel(row);
         name->setObjectName(QStringLiteral("genreName"));
         name->setTextFormat(Qt::PlainText);
         name->setFont(callout);
-        auto *number = new QLabel(QLocale().toString(count), row);
+        auto *number = new QLabel(row);
         number->setObjectName(QStringLiteral("genreCount"));
-        QFont digits = callout;
-        number->setFont(digits);
+        number->setFont(callout);
         makeSecondary(number);
         line->addWidget(name, 1);
         line->addWidget(number);
         genreRows->addWidget(row);
     }
-    m_genres->setVisible(!m_statistics.topGenres.isEmpty());
+    for (qsizetype i = 0; i < wanted; ++i) {
+        QWidget *row = genreRows->itemAt(int(i))->widget();
+        const auto &[genre, count] = m_statistics.topGenres[i];
+        for (auto [name, text] : {std::pair{QStringLiteral("genreName"), genre},
+                                  std::pair{QStringLiteral("genreCount"), QLocale().toString(count)}}) {
+            auto *label = row->findChild<QLabel *>(name, Qt::FindDirectChildrenOnly);
+            if (label->text() != text)
+                label->setText(text);
+        }
+    }
+    m_genres->setVisible(wanted > 0);
 }
 
 void CollectionStatsView::showRecent()
 {
-    while (QLayoutItem *item = m_recentGrid->takeAt(0)) {
-        delete item->widget();
-        delete item;
+    // Covers are kept and pointed at other records.
+    const qsizetype wanted = m_statistics.recent.size();
+    QList<RecordCover *> covers;
+    for (int i = 0; i < m_recentGrid->count(); ++i)
+        covers.append(qobject_cast<RecordCover *>(m_recentGrid->itemAt(i)->widget()));
+    while (covers.size() > wanted) {
+        RecordCover *surplus = covers.takeLast();
+        m_recentGrid->removeWidget(surplus);
+        delete surplus;
     }
-    for (qsizetype i = 0; i < m_statistics.recent.size(); ++i) {
+    for (qsizetype i = 0; i < wanted; ++i) {
         const Record *record = m_context->record(m_statistics.recent[i]);
-        auto *cover = new RecordCover(m_recent);
-        cover->setObjectName(QStringLiteral("recentCover"));
-        cover->setCornerRadius(5);
-        cover->setRecord(record, false);
-        cover->setToolTip(record->artist() + QStringLiteral(" — ") + record->title());
-        m_recentGrid->addWidget(cover, int(i / 3), int(i % 3));
+        if (i == covers.size()) {
+            auto *cover = new RecordCover(m_recent);
+            cover->setObjectName(QStringLiteral("recentCover"));
+            cover->setCornerRadius(5);
+            m_recentGrid->addWidget(cover, int(i / 3), int(i % 3));
+            covers.append(cover);
+        }
+        covers[i]->setRecord(record, false);
+        covers[i]->setToolTip(record->artist() + QStringLiteral(" — ") + record->title());
     }
-    m_recent->setVisible(!m_statistics.recent.isEmpty());
+    m_recent->setVisible(wanted > 0);
 }
 
 } // namespace vorla

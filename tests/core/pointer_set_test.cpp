@@ -22,6 +22,24 @@ TEST(PointerSet, HoldsWhatWasInsertedAcrossGrowthAndNothingElse)
         ASSERT_EQ(set.contains(objects[i].get()), i % 2 == 0) << i;
 }
 
+TEST(PointerSet, UnionHoldsTheMembersOfBothOnce)
+{
+    std::vector<std::unique_ptr<int>> objects;
+    for (int i = 0; i < 300; ++i)
+        objects.push_back(std::make_unique<int>(i));
+    PointerSet first;
+    PointerSet second;
+    for (std::size_t i = 0; i < 200; ++i)
+        first.insert(objects[i].get());
+    for (std::size_t i = 100; i < 250; ++i)
+        second.insert(objects[i].get());
+    first.unite(second);
+    first.unite(PointerSet());
+    EXPECT_EQ(first.size(), 250);
+    for (std::size_t i = 0; i < objects.size(); ++i)
+        ASSERT_EQ(first.contains(objects[i].get()), i < 250) << i;
+}
+
 TEST(PointerSet, EmptyAndNullAreNeverMembers)
 {
     int value = 0;

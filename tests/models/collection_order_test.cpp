@@ -120,6 +120,24 @@ TEST(CollectionOrder, RemovalsLeaveKeptAndFreshOrdersRight)
     const Record stranger;
     order.recordsRemoved(PointerSet(QList<const Record *>{&stranger})); // unknown records change nothing
     EXPECT_EQ(order.sorted(records, SortKey::year, true), displayOrder(records, SortKey::year, true));
+
+    // Two removals with no order read between them, then an edit that moves a kept record:
+    // the edit must see the entries without either removal.
+    for (int step = 0; step < 2; ++step) {
+        PointerSet more;
+        for (int i = step; i < records.size(); i += 5)
+            more.insert(records[i]);
+        order.recordsRemoved(more);
+        records.removeIf([&more](const Record *record) { return more.contains(record); });
+    }
+    records[10]->setTitle(QStringLiteral("Aardvark"));
+    order.recordsEdited({records[10]});
+    for (SortKey key : allSortKeys) {
+        for (bool ascending : {true, false}) {
+            SCOPED_TRACE(rawValue(key).toStdString() + (ascending ? " ascending, after two removals" : " descending, after two removals"));
+            EXPECT_EQ(order.sorted(records, key, ascending), displayOrder(records, key, ascending));
+        }
+    }
 }
 
 TEST(CollectionOrder, EditsThatMoveARecordAreFollowedAndOthersKeepTheOrders)
