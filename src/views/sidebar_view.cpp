@@ -111,7 +111,10 @@ void SidebarView::addRow(QTreeWidgetItem *section, const QString &title, const Q
                          const SidebarItem &item, qsizetype count)
 {
     auto *row = new QTreeWidgetItem(section, {title});
-    row->setIcon(0, symbolIcon(symbol));
+    auto icon = m_icons.find(symbol);
+    if (icon == m_icons.end())
+        icon = m_icons.insert(symbol, symbolIcon(symbol));
+    row->setIcon(0, *icon);
     row->setData(0, ItemRole, QVariant::fromValue(item));
     row->setData(0, CountRole, qlonglong(count));
     row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren);

@@ -5,6 +5,8 @@
 #include "views/collection_filter.h"
 #include "views/sidebar_item.h"
 
+#include <QHash>
+#include <QIcon>
 #include <QTreeWidget>
 
 #include <optional>
@@ -59,6 +61,9 @@ private:
 
     std::optional<SidebarItem> m_choice = SidebarItem::all();
     bool m_rebuilding = false;
+    // One icon per symbol, kept across rebuilds: each keeps its rendered pictures, which a
+    // new icon would render from its drawing again on the next paint.
+    QHash<QString, QIcon> m_icons;
 };
 
 } // namespace vorla

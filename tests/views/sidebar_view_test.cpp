@@ -89,6 +89,13 @@ TEST(SidebarView, SectionsListGenresByCountAndDecadesNewestFirst)
         ASSERT_NE(sidebar.rowFor(item), nullptr);
         EXPECT_FALSE(sidebar.rowFor(item)->icon(0).isNull());
     }
+    // New counts keep each symbol's icon, and with it the pictures it has rendered.
+    const SidebarItem jazz = SidebarItem::ofGenre(QStringLiteral("Jazz"));
+    const qint64 before = sidebar.rowFor(jazz)->icon(0).cacheKey();
+    context.insert(record({ u"Jazz"_s }, 1961));
+    sidebar.setCounts(sidebarCounts(context.records(), QDateTime::currentDateTimeUtc()));
+    EXPECT_EQ(sidebar.rowFor(jazz)->icon(0).cacheKey(), before);
+    EXPECT_EQ(sidebar.rowFor(SidebarItem::ofGenre(QStringLiteral("Rock")))->icon(0).cacheKey(), before);
 }
 
 TEST(SidebarView, ChoiceStaysWhileTheCountsChange)
