@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <optional>
 
 namespace vorla {
 
@@ -74,6 +75,8 @@ QImage ImageCache::image(const Record &record, bool full, bool *decoding)
         if (cacheKey == m_oversizeKey)
             return m_oversize;
         if (m_pending.contains(cacheKey)) {
+            if (std::optional<QImage> done = takeDone(cacheKey))
+                return *done;
             if (decoding)
                 *decoding = true;
             return QImage();
@@ -125,11 +128,15 @@ QImage ImageCache::image(const Record &record, bool full, bool *decoding)
             QCoreApplication *app = QCoreApplication::instance();
             if (!app)
                 continue;
+            {
+                std::lock_guard lock(queue->mutex);
+                queue->done.insert(job.first, std::move(decoded));
+            }
             QMetaObject::invokeMethod(
                 app,
-                [guard, cacheKey = std::move(job.first), decoded = std::move(decoded)] {
+                [guard, cacheKey = std::move(job.first)] {
                     if (*guard)
-                        (*guard)->finish(cacheKey, decoded);
+                        (*guard)->finish(cacheKey);
                 },
                 Qt::QueuedConnection);
         }
@@ -137,13 +144,29 @@ QImage ImageCache::image(const Record &record, bool full, bool *decoding)
     return QImage();
 }
 
-void ImageCache::finish(const QString &cacheKey, const QImage &image)
+std::optional<QImage> ImageCache::takeDone(const QString &cacheKey)
+{
+    QImage image;
+    {
+        std::lock_guard lock(m_queue->mutex);
+        const auto found = m_queue->done.find(cacheKey);
+        if (found == m_queue->done.end())
+            return std::nullopt;
+        image = std::move(*found);
+        m_queue->done.erase(found);
+    }
+    m_pending.remove(cacheKey);
+    store(cacheKey, image);
+    return image;
+}
+
+void ImageCache::finish(const QString &cacheKey)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_pending.remove(cacheKey);
-        store(cacheKey, image);
+        takeDone(cacheKey);
     }
+    // Also when a paint took the picture first: others may be waiting for it.
     emit imageReady(cacheKey);
 }
 

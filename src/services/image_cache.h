@@ -12,6 +12,7 @@
 #pragma once
 
 #include <QCache>
+#include <QHash>
 #include <QImage>
 #include <QObject>
 #include <QSet>
@@ -21,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class QThreadPool;
 
@@ -88,15 +90,20 @@ private:
         qint64 &total;
     };
 
-    // Decodes waiting for a worker, shared with the workers, which may outlive the cache.
+    // Decodes waiting for a worker, and those done but not yet taken into the cache, shared
+    // with the workers, which may outlive the cache. A paint that comes before the posted
+    // report takes a finished picture from here instead of drawing its placeholder.
     struct Queue
     {
         std::mutex mutex;
         std::deque<std::pair<QString, QByteArray>> waiting;
+        QHash<QString, QImage> done;
         int workers = 0;
     };
 
-    void finish(const QString &key, const QImage &image);
+    // Moves a finished decode of `key` into the cache and returns it; m_mutex held.
+    std::optional<QImage> takeDone(const QString &key);
+    void finish(const QString &key);
     void store(const QString &key, const QImage &image);
 
     const int m_countLimit;

@@ -7,6 +7,7 @@
 #include "views/record_context_menu.h"
 
 #include "models/model_context.h"
+#include "services/image_cache.h"
 
 #include <QAccessible>
 #include <QContextMenuEvent>
@@ -95,6 +96,20 @@ void CollectionGridView::updateLayoutCache() const
     m_layout.font = font();
     m_layout.grid = GridGeometry::forWidth(width, m_tileSize);
     m_layout.tileHeight = CollectionTileDelegate::tileHeight(m_layout.grid.tileWidth, font());
+}
+
+void CollectionGridView::reset()
+{
+    QAbstractItemView::reset();
+    if (!m_model || !isVisible())
+        return;
+    const QRect view = viewport()->rect();
+    const auto [first, last] = rowsIn(view);
+    for (int row = first; row <= last; ++row) {
+        const Record *record = m_model->recordAt(row);
+        if (record && tileRect(row).intersects(view))
+            ImageCache::shared().image(*record, false);
+    }
 }
 
 std::pair<int, int> CollectionGridView::rowsIn(const QRect &rect) const

@@ -49,6 +49,10 @@ public:
     // The Delete command: asks to delete the visible selected records.
     void deleteSelection();
 
+    // Also starts decoding the covers of the tiles in view, so the repaint that follows a
+    // new list can show them instead of their placeholders.
+    void reset() override;
+
     QRect visualRect(const QModelIndex &index) const override;
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
     QModelIndex indexAt(const QPoint &point) const override;

@@ -157,6 +157,31 @@ TEST(ImageCache, APageOfMissesIsDecodedByAFewWorkersAndEveryOneArrives)
         EXPECT_EQ(cache.image(*page[i], true).width(), 20 + i);
 }
 
+TEST(ImageCache, AFinishedDecodeIsShownBeforeItsReportArrivesWhichStillComes)
+{
+    QThreadPool pool;
+    WatchedDecoder watch;
+    ImageCache cache(ImageCache::kCountLimit, ImageCache::kByteLimit, watch.decoder(), &pool);
+    auto record = withCover(Qt::blue, 48);
+    QSignalSpy ready(&cache, &ImageCache::imageReady);
+    EXPECT_TRUE(cache.image(*record, true).isNull());
+    // Decoded, with the report still waiting in the event queue: a paint now shows the picture.
+    ASSERT_TRUE(pool.waitForDone(5000));
+    bool decoding = true;
+    const QImage early = cache.image(*record, true, &decoding);
+    EXPECT_FALSE(decoding);
+    EXPECT_EQ(early.size(), QSize(48, 48));
+    EXPECT_EQ(cache.pendingCount(), 0);
+    EXPECT_EQ(ready.count(), 0);
+
+    // Whoever painted the placeholder before is still told.
+    ASSERT_TRUE(ready.wait(5000));
+    EXPECT_EQ(ready.takeFirst(), QVariantList { ImageCache::key(*record, true) });
+    EXPECT_EQ(cache.image(*record, true).size(), QSize(48, 48));
+    EXPECT_EQ(cache.count(), 1);
+    EXPECT_EQ(watch.calls, 1);
+}
+
 TEST(ImageCache, RequestsWhileDecodingShareOneDecode)
 {
     WatchedDecoder watch;

@@ -89,6 +89,20 @@ TEST(CollectionGridView, ATileShowsItsThumbnailWhenItArrivesRepaintingOnlyItself
     EXPECT_FALSE(near(shown.pixelColor(coverCentre(0)), Qt::red)); // no cover: the placeholder
 }
 
+TEST(CollectionGridView, ANewListStartsDecodingTheCoversInViewBeforeItIsPainted)
+{
+    GridFixture f;
+    f.records[2]->setCover(encodedImage(64, 64, "PNG", Qt::red));
+    f.records[6]->setCover(encodedImage(64, 64, "PNG", Qt::blue));
+    ImageCache &cache = ImageCache::shared();
+    const int before = cache.pendingCount();
+    f.context.remove(f.id(0)); // the rows move up in one reset; nothing is painted yet
+    EXPECT_EQ(cache.pendingCount(), before + 2);
+    cache.waitForDecodes();
+    EXPECT_FALSE(cache.image(*f.records[2], false).isNull());
+    EXPECT_FALSE(cache.image(*f.records[6], false).isNull());
+}
+
 TEST(CollectionGridView, ClicksSelectByTheGridsRules)
 {
     GridFixture f;
