@@ -301,15 +301,19 @@ void CollectionGridView::paintEvent(QPaintEvent *event)
         tiles.append({option, index});
     }
     // The covers of the whole page are painted together, off this thread.
-    if (auto *tileDelegate = qobject_cast<CollectionTileDelegate *>(itemDelegate())) {
-        QList<TileArt> arts;
-        arts.reserve(tiles.size());
+    auto *tileDelegate = qobject_cast<CollectionTileDelegate *>(itemDelegate());
+    if (!tileDelegate) {
         for (const auto &[tileOption, index] : std::as_const(tiles))
-            arts.append(CollectionTileDelegate::tileArt(tileOption, index, viewport()->devicePixelRatio()));
-        tileDelegate->prepare(arts);
+            itemDelegate()->paint(&painter, tileOption, index);
+        return;
     }
+    QList<TileArt> arts;
+    arts.reserve(tiles.size());
     for (const auto &[tileOption, index] : std::as_const(tiles))
-        itemDelegate()->paint(&painter, tileOption, index);
+        arts.append(CollectionTileDelegate::tileArt(tileOption, index, viewport()->devicePixelRatio()));
+    tileDelegate->prepare(arts);
+    for (qsizetype i = 0; i < tiles.size(); ++i)
+        tileDelegate->paintTile(&painter, tiles[i].first, tiles[i].second, arts[i]);
 }
 
 void CollectionGridView::setHovered(const QModelIndex &index)

@@ -87,6 +87,12 @@ QSize CollectionTileDelegate::sizeHint(const QStyleOptionViewItem &option, const
 void CollectionTileDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                    const QModelIndex &index) const
 {
+    paintTile(painter, option, index, tileArt(option, index, painter->device()->devicePixelRatio()));
+}
+
+void CollectionTileDelegate::paintTile(QPainter *painter, const QStyleOptionViewItem &option,
+                                       const QModelIndex &index, const TileArt &art) const
+{
     const auto *model = qobject_cast<const CollectionModel *>(index.model());
     if (!model)
         return;
@@ -100,7 +106,7 @@ void CollectionTileDelegate::paint(QPainter *painter, const QStyleOptionViewItem
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    drawTileArt(*painter, option.rect, m_art.art(tileArt(option, index, painter->device()->devicePixelRatio())));
+    drawTileArt(*painter, option.rect, m_art.art(art));
     if (index.data(CollectionModel::FavoriteRole).toBool())
         paintFavoriteBadge(*painter, cover, option.font);
 

@@ -31,6 +31,10 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
+    // Paints the tile over the picture `art` describes, as given to prepare(): a cover that
+    // finished decoding since is shown by the repaint its arrival asks for.
+    void paintTile(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index,
+                   const TileArt &art) const;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
