@@ -1,6 +1,7 @@
 #include "views/collection_statistics_view.h"
 
 #include "app/app_settings.h"
+#include "core/pointer_set.h"
 #include "models/model_context.h"
 #include "models/record.h"
 #include "views/components/record_cover.h"
@@ -84,17 +85,23 @@ void CollectionTally::count(const QList<Record *> &records)
 {
     *this = CollectionTally();
     m_artists.reserve(records.size());
+    m_added.reserve(size_t(records.size()));
     for (const Record *record : records) {
         ++m_artists[artistKey(*record)];
         add(*record, 1);
+        const QDateTime &date = record->dateAdded();
+        const qint64 msecs = date.isValid() ? date.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+        m_added.push_back({msecs, record->id(), record});
     }
     for (const auto &[genre, count] : Record::genreCounts(records))
         m_genres.insert(genre, count);
-    m_recent = newest(records);
+    m_recent = newest();
 }
 
-void CollectionTally::remove(const QList<Record *> &removed, const QList<Record *> &rest)
+void CollectionTally::remove(const QList<Record *> &removed)
 {
+    const PointerSet gone(removed);
+    std::erase_if(m_added, [&gone](const Added &added) { return gone.contains(added.record); });
     bool recentGone = false;
     for (const Record *record : removed) {
         const auto artist = m_artists.find(artistKey(*record));
@@ -109,7 +116,7 @@ void CollectionTally::remove(const QList<Record *> &removed, const QList<Record 
             m_genres.erase(found);
     }
     if (recentGone)
-        m_recent = newest(rest);
+        m_recent = newest();
 }
 
 void CollectionTally::add(const Record &record, int sign)
@@ -123,33 +130,26 @@ void CollectionTally::add(const Record &record, int sign)
     }
 }
 
-QList<QUuid> CollectionTally::newest(const QList<Record *> &records)
+QList<QUuid> CollectionTally::newest() const
 {
-    // Each date is turned into a number once; most records are older than the sixth newest
-    // seen so far and cost one comparison.
-    struct Candidate {
-        qint64 added;
-        const Record *record;
+    // Most entries are older than the sixth newest seen so far and cost one comparison.
+    const auto before = [](const Added &a, const Added &b) {
+        if (a.msecs != b.msecs)
+            return a.msecs > b.msecs;
+        return a.id < b.id;
     };
-    const auto before = [](const Candidate &a, const Candidate &b) {
-        if (a.added != b.added)
-            return a.added > b.added;
-        return a.record->id() < b.record->id();
-    };
-    std::vector<Candidate> newest;
+    std::vector<Added> newest;
     newest.reserve(kRecentCovers + 1);
-    for (const Record *record : records) {
-        const QDateTime &date = record->dateAdded();
-        const Candidate candidate{date.isValid() ? date.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min(), record};
-        if (newest.size() == size_t(kRecentCovers) && !before(candidate, newest.back()))
+    for (const Added &added : m_added) {
+        if (newest.size() == size_t(kRecentCovers) && !before(added, newest.back()))
             continue;
-        newest.insert(std::upper_bound(newest.begin(), newest.end(), candidate, before), candidate);
+        newest.insert(std::upper_bound(newest.begin(), newest.end(), added, before), added);
         if (newest.size() > size_t(kRecentCovers))
             newest.pop_back();
     }
     QList<QUuid> ids;
-    for (const Candidate &candidate : newest)
-        ids.append(candidate.record->id());
+    for (const Added &added : newest)
+        ids.append(added.id);
     return ids;
 }
 
@@ -344,7 +344,7 @@ void CollectionStatsView::recordsRemoved(const QList<Record *> &removed)
         scheduleReload();
         return;
     }
-    m_tally.remove(removed, m_context->records());
+    m_tally.remove(removed);
     showStatistics(false);
 }
 

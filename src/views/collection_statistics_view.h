@@ -11,6 +11,8 @@
 #include <QUuid>
 #include <QWidget>
 
+#include <vector>
+
 #include <utility>
 
 class QGridLayout;
@@ -46,8 +48,8 @@ class CollectionTally
 {
 public:
     void count(const QList<Record *> &records);
-    // `removed` are still alive; `rest` is the library without them.
-    void remove(const QList<Record *> &removed, const QList<Record *> &rest);
+    // `removed` are still alive; the rest of the library is not visited.
+    void remove(const QList<Record *> &removed);
     CollectionStatistics statistics() const;
 
     // An artist as the count compares it: ASCII letters without regard to case, everything
@@ -58,8 +60,17 @@ public:
     };
 
 private:
+    // When a record was added, as a number, beside the record: finding the newest again after
+    // a deletion reads this list instead of every record scattered through the memory.
+    struct Added
+    {
+        qint64 msecs;
+        QUuid id; // breaks ties without reading the record
+        const Record *record;
+    };
+
     static ArtistKey artistKey(const Record &record);
-    static QList<QUuid> newest(const QList<Record *> &records);
+    QList<QUuid> newest() const;
     void add(const Record &record, int sign);
 
     qsizetype m_records = 0;
@@ -68,6 +79,7 @@ private:
     double m_spent = 0;
     QHash<ArtistKey, int> m_artists;
     QHash<QString, int> m_genres;
+    std::vector<Added> m_added;
     QList<QUuid> m_recent;
 };
 

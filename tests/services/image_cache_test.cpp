@@ -185,7 +185,14 @@ TEST(ImageCache, AFinishedDecodeIsShownBeforeItsReportArrivesWhichStillComes)
 TEST(ImageCache, RequestsWhileDecodingShareOneDecode)
 {
     WatchedDecoder watch;
-    ImageCache cache(ImageCache::kCountLimit, ImageCache::kByteLimit, watch.decoder());
+    // The decode is held until every request is in: a finished one would be served at once.
+    std::atomic<bool> release = false;
+    ImageCache cache(ImageCache::kCountLimit, ImageCache::kByteLimit,
+        [&release, decoder = watch.decoder()](const QByteArray &bytes) {
+            while (!release)
+                QThread::msleep(1);
+            return decoder(bytes);
+        });
     auto record = withCover(Qt::red);
     QSignalSpy ready(&cache, &ImageCache::imageReady);
     for (int i = 0; i < 3; ++i) {
@@ -194,6 +201,7 @@ TEST(ImageCache, RequestsWhileDecodingShareOneDecode)
         EXPECT_TRUE(decoding);
     }
     EXPECT_EQ(cache.pendingCount(), 1);
+    release = true;
     ASSERT_TRUE(ready.wait(5000));
     EXPECT_EQ(ready.size(), 1);
     EXPECT_EQ(watch.calls, 1);

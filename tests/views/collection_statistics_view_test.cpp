@@ -7,6 +7,9 @@
 
 #include <QLabel>
 
+#include <algorithm>
+#include <climits>
+
 using namespace vorla;
 using namespace vorla::test;
 
@@ -108,6 +111,43 @@ TEST_F(StatisticsTest, RecentlyAddedShowsTheSixNewestAndFollowsTheLibrary)
     EXPECT_EQ(view.statistics().recent.first(), newest->id());
     EXPECT_EQ(view.findChildren<RecordCover *>(QStringLiteral("recentCover")).size(), 6);
     EXPECT_EQ(tile(view, "recordsTile")->value(), QStringLiteral("10"));
+}
+
+// Records added in the same millisecond come in id order, those without a date last; after
+// each removal of some of the newest, the covers are the six first of that order.
+TEST_F(StatisticsTest, RecentCoversFollowTheDateThenTheIdAcrossRemovals)
+{
+    const QDateTime day = QDateTime(QDate(2024, 5, 1), QTime(9, 0), Qt::UTC);
+    QList<Record *> records;
+    for (int i = 0; i < 24; ++i) {
+        Record *record = add(QStringLiteral("T%1").arg(i));
+        record->setDateAdded(i % 5 == 4 ? QDateTime() : day.addDays(i / 6)); // runs of equal dates
+        records.append(record);
+    }
+    CollectionStatsView view(context.get(), settings);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.statistics().records == 24; }, 2000));
+    const auto expectedRecent = [&] {
+        QList<Record *> rest = context->records();
+        std::sort(rest.begin(), rest.end(), [](const Record *a, const Record *b) {
+            const qint64 x = a->dateAdded().isValid() ? a->dateAdded().toMSecsSinceEpoch() : LLONG_MIN;
+            const qint64 y = b->dateAdded().isValid() ? b->dateAdded().toMSecsSinceEpoch() : LLONG_MIN;
+            return x != y ? x > y : a->id() < b->id();
+        });
+        QList<QUuid> ids;
+        for (qsizetype i = 0; i < std::min<qsizetype>(6, rest.size()); ++i)
+            ids.append(rest[i]->id());
+        return ids;
+    };
+    EXPECT_EQ(view.statistics().recent, expectedRecent());
+    for (const QList<int> &gone : {QList<int>{18, 19, 20}, QList<int>{21, 22, 23, 12}, QList<int>{0, 1, 2, 3, 5, 6, 7, 8, 10, 11, 13, 15}}) {
+        QList<QUuid> ids;
+        for (int i : gone)
+            ids.append(records[i]->id());
+        context->remove(ids);
+        EXPECT_EQ(view.statistics().recent, expectedRecent());
+    }
+    EXPECT_EQ(view.statistics().recent.size(), 5); // 16 and 17, then the undated 4, 9 and 14
 }
 
 // Removals are taken off the figures shown; each step must give what counting the rest gives.
