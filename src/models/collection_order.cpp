@@ -5,7 +5,6 @@
 #include <QHashFunctions>
 
 #include <algorithm>
-#include <limits>
 #include <numeric>
 #include <utility>
 
@@ -16,13 +15,6 @@ namespace {
 int orderKey(SortKey key, bool ascending)
 {
     return int(key) * 2 + (ascending ? 1 : 0);
-}
-
-// Newest first as QDateTime orders them: an invalid date after every valid one.
-qint64 addedOrder(const Record &record)
-{
-    const QDateTime &added = record.dateAdded();
-    return added.isValid() ? added.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
 }
 
 } // namespace
@@ -104,7 +96,7 @@ void CollectionOrder::recordsEdited(const QList<Record *> &records)
     for (const Record *record : records) {
         const auto found = m_entryIndex.constFind(record);
         // A new date added moves the record in the newest-first order every sort starts from.
-        if (found == m_entryIndex.cend() || m_entries[*found].added != addedOrder(*record)) {
+        if (found == m_entryIndex.cend() || m_entries[*found].added != record->dateAddedSortKey()) {
             invalidate();
             return;
         }
@@ -146,7 +138,7 @@ void CollectionOrder::prepare(const QList<Record *> &records)
     std::vector<std::pair<qint64, Record *>> newest;
     newest.reserve(size_t(records.size()));
     for (Record *record : records)
-        newest.emplace_back(addedOrder(*record), record);
+        newest.emplace_back(record->dateAddedSortKey(), record);
     std::stable_sort(newest.begin(), newest.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
 
     m_entries.clear();

@@ -10,6 +10,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <limits>
 #include <string_view>
 
 namespace vorla {
@@ -144,6 +145,11 @@ std::optional<QString> Record::sourceName() const
 QString Record::artistSortKey() const { return articleSortKey(m_artist); }
 QString Record::titleSortKey() const { return articleSortKey(m_title); }
 QString Record::labelSortKey() const { return m_label.toLower(); }
+
+qint64 Record::dateAddedSortKey() const
+{
+    return m_dateAdded.isValid() ? m_dateAdded.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+}
 
 void Record::setCover(const std::optional<QByteArray> &data)
 {

@@ -100,6 +100,8 @@ public:
     QString titleSortKey() const;
     QString labelSortKey() const;
     int yearSortKey() const { return m_year.value_or(0); }
+    // The date added as milliseconds, ordered as QDateTime orders it: no date before any date.
+    qint64 dateAddedSortKey() const;
 
     // Replaces cover and thumbnail from image bytes (downscaled), or clears both with none
     // or unreadable bytes. Always counts a cover change.

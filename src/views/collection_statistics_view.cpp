@@ -19,9 +19,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <limits>
-#include <vector>
 #include <utility>
+#include <vector>
 
 namespace vorla {
 
@@ -89,9 +88,7 @@ void CollectionTally::count(const QList<Record *> &records)
     for (const Record *record : records) {
         ++m_artists[artistKey(*record)];
         add(*record, 1);
-        const QDateTime &date = record->dateAdded();
-        const qint64 msecs = date.isValid() ? date.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
-        m_added.push_back({msecs, record->id(), record});
+        m_added.push_back({record->dateAddedSortKey(), record->id(), record});
     }
     for (const auto &[genre, count] : Record::genreCounts(records))
         m_genres.insert(genre, count);
@@ -406,15 +403,13 @@ void CollectionStatsView::showGenres()
         line->addWidget(number);
         genreRows->addWidget(row);
     }
+    // A label given its own text again changes nothing.
     for (qsizetype i = 0; i < wanted; ++i) {
-        QWidget *row = genreRows->itemAt(int(i))->widget();
+        const QWidget *row = genreRows->itemAt(int(i))->widget();
         const auto &[genre, count] = m_statistics.topGenres[i];
-        for (auto [name, text] : {std::pair{QStringLiteral("genreName"), genre},
-                                  std::pair{QStringLiteral("genreCount"), QLocale().toString(count)}}) {
-            auto *label = row->findChild<QLabel *>(name, Qt::FindDirectChildrenOnly);
-            if (label->text() != text)
-                label->setText(text);
-        }
+        row->findChild<QLabel *>(QStringLiteral("genreName"), Qt::FindDirectChildrenOnly)->setText(genre);
+        row->findChild<QLabel *>(QStringLiteral("genreCount"), Qt::FindDirectChildrenOnly)
+            ->setText(QLocale().toString(count));
     }
     m_genres->setVisible(wanted > 0);
 }

@@ -11,9 +11,8 @@
 #include <QUuid>
 #include <QWidget>
 
-#include <vector>
-
 #include <utility>
+#include <vector>
 
 class QGridLayout;
 class QLabel;
